@@ -1,0 +1,77 @@
+#pragma once
+// The settings file "Arbelwin.cfg": INI text with [section] lines and key=value
+// lines. Section and key names compare without regard to ASCII case; values are
+// plain text without quoting. Every access goes to the file itself, so a value
+// written through one IniFile is seen at once by every other IniFile on the same
+// path. Writes replace the file atomically (temporary file in the same folder,
+// fsync, rename) and keep every line they do not change.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace arbel::config {
+
+// Raised when the system refuses a write; what() is "Unable to write to <file name>".
+class WriteError : public std::runtime_error {
+public:
+    explicit WriteError(const std::string& file, int code = 0);
+    const std::string& file() const { return file_; }
+    int code() const { return code_; }  // errno of the failing step, 0 if none
+private:
+    std::string file_;
+    int code_;
+};
+
+// Raised, before anything is written, for a section name, key or value that could
+// not be stored as one line: a key or value holding CR, LF or NUL, a key holding
+// '=' or starting with '[' or ';', or a section name holding ']', CR, LF or NUL.
+// Derived from WriteError so a caller catching WriteError sees it too; what() is
+// "Unable to write to <file name>" as well.
+class InvalidEntry : public WriteError {
+public:
+    using WriteError::WriteError;
+};
+
+class IniFile {
+public:
+    explicit IniFile(std::string path);  // does not touch the disk
+    const std::string& path() const { return path_; }
+
+    // The value text (at most 1023 bytes), or def when the key is missing.
+    // A key present with an empty value reads "".
+    std::string readString(std::string_view section, std::string_view key, std::string_view def) const;
+    // Decimal, or hexadecimal after "0x"/"0X"; empty, missing or unconvertible text gives def.
+    int64_t readInteger(std::string_view section, std::string_view key, int64_t def) const;
+    // An integer read; non-zero is true.
+    bool readBool(std::string_view section, std::string_view key, bool def) const;
+
+    void writeString(std::string_view section, std::string_view key,
+                     std::string_view value);                                          // throws WriteError
+    void writeInteger(std::string_view section, std::string_view key, int64_t value);  // plain decimal
+    void writeBool(std::string_view section, std::string_view key, bool value);        // "1" / "0"
+
+    // The key lines of the section, "key=value", in file order.
+    std::vector<std::string> readSection(std::string_view section) const;
+    // Removes the section with all its keys; nothing is written when it is absent.
+    void eraseSection(std::string_view section);
+
+    // History rule: the text after the first '=' of each key line (at most 100
+    // bytes), in file order; keys are ignored.
+    std::vector<std::string> readHistory(std::string_view section) const;
+    // Erases the section and writes entries under decimal keys firstKey, firstKey+1,
+    // ... (newest first, as given), in one atomic write. Entries holding CR, LF or
+    // NUL are skipped (they would inject keys) and do not use up a key number.
+    void writeHistory(std::string_view section, const std::vector<std::string>& entries, int firstKey = 1);
+
+private:
+    std::string path_;
+};
+
+// Where "Arbelwin.cfg" lives: programDir when writable, else $XDG_CONFIG_HOME/arbel
+// (default ~/.config/arbel), created on first write.
+std::string configPath(const std::string& programDir);
+
+}  // namespace arbel::config

@@ -1,0 +1,111 @@
+#include "core/config/settings.h"
+
+#include <array>
+
+namespace arbel::config {
+
+namespace {
+constexpr std::array kAllKeys{
+    keys::MainMax,      keys::MainTop,    keys::MainLeft,   keys::MainWidth,  keys::MainHeight,
+    keys::Auto,         keys::DirMax,     keys::DirTop,     keys::DirLeft,    keys::DirWidth,
+    keys::DirHeight,    keys::DirLoad,    keys::AutoMax,    keys::AutoTop,    keys::AutoLeft,
+    keys::AutoWidth,    keys::AutoHeight, keys::AutoStyle,  keys::AutoFolder, keys::ListMax,
+    keys::ListTop,      keys::ListLeft,   keys::ListWidth,  keys::ListHeight, keys::ListStyle,
+    keys::ListFolder,   keys::ViewerMax,  keys::ViewerTop,  keys::ViewerLeft, keys::ViewerWidth,
+    keys::ViewerHeight, keys::Editor,     keys::DiskCopy,   keys::Blue,       keys::Wrap,
+    keys::GifSpeed,     keys::Recycle,    keys::ConfirmDel, keys::Replace,    keys::Prefix,
+};
+}  // namespace
+
+std::span<const Key> allKeys() {
+    return kAllKeys;
+}
+
+std::string getText(const IniFile& ini, const Key& key, std::string_view def) {
+    std::string v = ini.readString(key.section, key.name, "");
+    return v.empty() ? std::string(def) : v;
+}
+std::string getText(const IniFile& ini, const Key& key) {
+    return getText(ini, key, key.defText);
+}
+int64_t get(const IniFile& ini, const Key& key) {
+    return ini.readInteger(key.section, key.name, key.defInt);
+}
+bool getBool(const IniFile& ini, const Key& key) {
+    return ini.readBool(key.section, key.name, key.defInt != 0);
+}
+bool getFlag(const IniFile& ini, const Key& key) {
+    return !ini.readString(key.section, key.name, "").empty();
+}
+
+void setText(IniFile& ini, const Key& key, std::string_view value) {
+    ini.writeString(key.section, key.name, value);
+}
+void set(IniFile& ini, const Key& key, int64_t value) {
+    ini.writeInteger(key.section, key.name, value);
+}
+void setBool(IniFile& ini, const Key& key, bool value) {
+    ini.writeBool(key.section, key.name, value);
+}
+void setFlag(IniFile& ini, const Key& key, bool on) {
+    ini.writeString(key.section, key.name, on ? key.onText : std::string_view{});
+}
+
+PlacementKeys placementKeys(WindowKind kind) {
+    switch (kind) {
+        case WindowKind::Tree:
+            return {keys::DirMax, keys::DirTop, keys::DirLeft, keys::DirWidth, keys::DirHeight};
+        case WindowKind::Auto:
+            return {keys::AutoMax, keys::AutoTop, keys::AutoLeft, keys::AutoWidth, keys::AutoHeight};
+        case WindowKind::List:
+            return {keys::ListMax, keys::ListTop, keys::ListLeft, keys::ListWidth, keys::ListHeight};
+        case WindowKind::Viewer:
+            break;
+    }
+    return {keys::ViewerMax, keys::ViewerTop, keys::ViewerLeft, keys::ViewerWidth, keys::ViewerHeight};
+}
+
+Rect defaultPlacement(WindowKind kind, int64_t w, int64_t h) {
+    Rect r;
+    switch (kind) {
+        case WindowKind::Tree:
+            r = {0, 0, w / 3, h - 4};
+            break;
+        case WindowKind::Auto:
+        case WindowKind::List:
+            r.top = 0;
+            r.left = w / 3;
+            r.width = w - r.left - 4;
+            r.height = h - 4;
+            break;
+        case WindowKind::Viewer:
+            r = {h / 3 * 2, 0, w - 4, h / 3 - 3};
+            break;
+    }
+    return r;
+}
+
+Placement readPlacement(const IniFile& ini, WindowKind kind, int64_t w, int64_t h) {
+    PlacementKeys k = placementKeys(kind);
+    Placement p;
+    p.maximised = ini.readInteger(k.max.section, k.max.name, 0) == 1;
+    if (p.maximised) return p;
+    Rect d = defaultPlacement(kind, w, h);
+    p.rect.top = ini.readInteger(k.top.section, k.top.name, d.top);
+    p.rect.left = ini.readInteger(k.left.section, k.left.name, d.left);
+    p.rect.width = ini.readInteger(k.width.section, k.width.name, d.width);
+    p.rect.height = ini.readInteger(k.height.section, k.height.name, d.height);
+    return p;
+}
+
+void writePlacement(IniFile& ini, WindowKind kind, const Placement& p) {
+    PlacementKeys k = placementKeys(kind);
+    set(ini, k.max, p.maximised ? 1 : 0);
+    if (p.maximised) return;
+    set(ini, k.top, p.rect.top);
+    set(ini, k.left, p.rect.left);
+    set(ini, k.width, p.rect.width);
+    set(ini, k.height, p.rect.height);
+}
+
+}  // namespace arbel::config
