@@ -1,0 +1,128 @@
+#pragma once
+// The file-operation engine: copy, move, delete and recycle of a list of items.
+// A job: construct it, plan() (totals and refusals), then run() on any thread. It
+// never shows anything; it asks through OperationQuestions and reports per item.
+//
+// What it guarantees:
+// - a copied file is written under a temporary name beside its target and renamed
+//   into place only when complete, so a cancel or failure never leaves a partial
+//   target and never damages a target that existed;
+// - a target that exists is replaced only after the user agreed (or the job was told
+//   to replace without asking), never by a rename that happens to replace;
+// - copy or move of an item onto itself or into its own subtree is refused;
+// - a move is a rename on one file system; across file systems it copies, checks,
+//   flushes and then deletes only the source entries that were copied;
+// - recursive delete works on directory handles, removes links rather than
+//   following them, and never enters another mounted file system;
+// - every failure is reported with the path and the system's reason.
+
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/cancel.h"
+#include "platform/result.h"
+
+namespace arbel::ops {
+
+enum class Operation { Copy, Move, Delete, Recycle };
+
+// Answers to a yes/no question about one item, with "for all" variants.
+enum class Answer { Yes, YesToAll, No, NoToAll, Cancel };
+enum class ErrorAnswer { Retry, Skip, Abort };
+
+// The questions the job may ask while it runs. Called on the job's thread.
+class OperationQuestions {
+public:
+    virtual ~OperationQuestions() = default;
+    // `target` exists: replace it with `source`? (Yes = replace, No = skip)
+    virtual Answer replaceExisting(const std::string& source, const std::string& target) = 0;
+    // The target folder does not exist: create it (with its missing parents)?
+    virtual bool createTargetFolder(const std::string& folder) = 0;
+    // Confirmations on: delete (or recycle) this item?
+    virtual Answer confirmDelete(const std::string& item, bool recycle) = 0;
+    // The item cannot go to the trash (why says so): delete it permanently instead?
+    virtual Answer deletePermanently(const std::string& item, const Error& why) = 0;
+    // Something failed: try again, skip this entry, or stop the whole job.
+    virtual ErrorAnswer onError(const Error& error) = 0;
+};
+
+struct OperationOptions {
+    bool noConfirmation = false;     // replace existing targets and delete without asking
+    bool autoMakeDir = false;        // create a missing target folder without asking
+    bool renameOnCollision = false;  // copy onto an existing name as "name (2)"
+};
+
+enum class Outcome { Done, Skipped, Failed, NotDone };
+
+struct ItemResult {
+    std::string source;
+    std::string target;  // copy and move: where the item went (or was to go)
+    Outcome outcome = Outcome::NotDone;
+    std::vector<Error> errors;  // every failure met while working on this item
+};
+
+struct OperationResult {
+    bool aborted = false;  // the user stopped the job (cancel, or Cancel/Abort in a question)
+    std::vector<ItemResult> items;
+
+    bool allDone() const;
+    std::vector<Error> errors() const;
+};
+
+struct Progress {
+    uint64_t bytesDone = 0;
+    uint64_t bytesTotal = 0;
+    uint64_t filesDone = 0;
+    uint64_t filesTotal = 0;  // 0 when unknown (delete does not count ahead)
+    std::string current;      // the entry being worked on
+};
+
+class FileOperation {
+public:
+    // items: full paths; targetFolder: for copy and move.
+    FileOperation(Operation op, std::vector<std::string> items, std::string targetFolder = {},
+                  OperationOptions options = {});
+    ~FileOperation();
+    FileOperation(const FileOperation&) = delete;
+    FileOperation& operator=(const FileOperation&) = delete;
+
+    // Copy or move of exactly one item to targetFolder/name instead of its own name.
+    void setTargetName(std::string name);
+
+    // Walks the sources (without following links) to count files and bytes. Run
+    // calls it when it was not called before.
+    void plan();
+    OperationResult run(OperationQuestions& questions, const CancelToken& cancel);
+
+    // Safe to call from another thread while run() works.
+    Progress progress() const;
+
+    Operation operation() const { return op_; }
+    const std::vector<std::string>& items() const { return items_; }
+    const std::string& targetFolder() const { return target_; }
+
+    struct Entry;
+    struct PlannedItem;
+    class Runner;
+
+private:
+    Operation op_;
+    std::vector<std::string> items_;
+    std::string target_;
+    std::string targetName_;
+    OperationOptions options_;
+    std::vector<PlannedItem>* planned_ = nullptr;
+
+    friend class Runner;
+    std::atomic<uint64_t> bytesDone_{0}, bytesTotal_{0}, filesDone_{0}, filesTotal_{0};
+    mutable std::mutex currentMutex_;
+    std::string current_;
+    void setCurrent(const std::string& path);
+};
+
+}  // namespace arbel::ops
