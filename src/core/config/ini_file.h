@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace arbel::config {
@@ -48,10 +49,14 @@ public:
     // An integer read; non-zero is true.
     bool readBool(std::string_view section, std::string_view key, bool def) const;
 
-    void writeString(std::string_view section, std::string_view key,
-                     std::string_view value);                                          // throws WriteError
+    // Writes throw WriteError when the system refuses, InvalidEntry for names or
+    // values that cannot be stored; the file is then as it was.
+    void writeString(std::string_view section, std::string_view key, std::string_view value);
     void writeInteger(std::string_view section, std::string_view key, int64_t value);  // plain decimal
     void writeBool(std::string_view section, std::string_view key, bool value);        // "1" / "0"
+    // Several keys of one section in one atomic write (a window's "Save Settings").
+    void writeValues(std::string_view section,
+                     const std::vector<std::pair<std::string, std::string>>& values);
 
     // The key lines of the section, "key=value", in file order.
     std::vector<std::string> readSection(std::string_view section) const;
@@ -66,7 +71,16 @@ public:
     // NUL are skipped (they would inject keys) and do not use up a key number.
     void writeHistory(std::string_view section, const std::vector<std::string>& entries, int firstKey = 1);
 
+    // Whether value can be written as it is (no CR, LF or NUL). Callers that must
+    // skip or refuse such a value quietly, such as a folder name with a line
+    // break, ask first; a write of it raises InvalidEntry.
+    static bool storable(std::string_view value);
+
 private:
+    std::string readText() const;
+    template <class Edit>
+    void update(Edit&& edit);
+
     std::string path_;
 };
 

@@ -1,6 +1,9 @@
 #include "core/config/settings.h"
 
 #include <array>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace arbel::config {
 
@@ -88,24 +91,88 @@ Rect defaultPlacement(WindowKind kind, int64_t w, int64_t h) {
 Placement readPlacement(const IniFile& ini, WindowKind kind, int64_t w, int64_t h) {
     PlacementKeys k = placementKeys(kind);
     Placement p;
-    p.maximised = ini.readInteger(k.max.section, k.max.name, 0) == 1;
+    p.maximised = get(ini, k.max) == 1;
     if (p.maximised) return p;
     Rect d = defaultPlacement(kind, w, h);
     p.rect.top = ini.readInteger(k.top.section, k.top.name, d.top);
     p.rect.left = ini.readInteger(k.left.section, k.left.name, d.left);
+    if (kind == WindowKind::Auto || kind == WindowKind::List) d.width = w - p.rect.left - 4;
     p.rect.width = ini.readInteger(k.width.section, k.width.name, d.width);
     p.rect.height = ini.readInteger(k.height.section, k.height.name, d.height);
     return p;
 }
 
+namespace {
+using Values = std::vector<std::pair<std::string, std::string>>;
+
+void addRect(Values& v, const Key& top, const Key& left, const Key& width, const Key& height, const Rect& r) {
+    v.emplace_back(top.name, std::to_string(r.top));
+    v.emplace_back(left.name, std::to_string(r.left));
+    v.emplace_back(width.name, std::to_string(r.width));
+    v.emplace_back(height.name, std::to_string(r.height));
+}
+}  // namespace
+
 void writePlacement(IniFile& ini, WindowKind kind, const Placement& p) {
     PlacementKeys k = placementKeys(kind);
-    set(ini, k.max, p.maximised ? 1 : 0);
-    if (p.maximised) return;
-    set(ini, k.top, p.rect.top);
-    set(ini, k.left, p.rect.left);
-    set(ini, k.width, p.rect.width);
-    set(ini, k.height, p.rect.height);
+    Values v;
+    v.emplace_back(k.max.name, p.maximised ? "1" : "0");
+    if (!p.maximised) addRect(v, k.top, k.left, k.width, k.height, p.rect);
+    ini.writeValues(sections::Windows, v);
+}
+
+void restoreDefault(IniFile& ini, WindowKind kind) {
+    PlacementKeys k = placementKeys(kind);
+    Values v{{std::string(k.max.name), "0"},
+             {std::string(k.top.name), ""},
+             {std::string(k.left.name), ""},
+             {std::string(k.width.name), ""},
+             {std::string(k.height.name), ""}};
+    switch (kind) {
+        case WindowKind::Tree:
+            v.emplace_back(keys::DirLoad.name, "");
+            break;
+        case WindowKind::Auto:
+            v.emplace_back(keys::AutoStyle.name, "");
+            v.emplace_back(keys::AutoFolder.name, "");
+            break;
+        case WindowKind::List:
+            v.emplace_back(keys::ListStyle.name, "");
+            v.emplace_back(keys::ListFolder.name, "");
+            break;
+        case WindowKind::Viewer:
+            break;
+    }
+    ini.writeValues(sections::Windows, v);
+}
+
+Placement readFramePlacement(const IniFile& ini) {
+    Placement p;
+    p.maximised = !getFlag(ini, keys::MainMax);
+    if (p.maximised) return p;
+    p.rect = {get(ini, keys::MainTop), get(ini, keys::MainLeft), get(ini, keys::MainWidth),
+              get(ini, keys::MainHeight)};
+    return p;
+}
+
+void writeFrameSettings(IniFile& ini, const Placement& p, bool autoWindowOpen) {
+    Values v;
+    v.emplace_back(keys::MainMax.name, p.maximised ? "" : std::string(keys::MainMax.onText));
+    if (!p.maximised) addRect(v, keys::MainTop, keys::MainLeft, keys::MainWidth, keys::MainHeight, p.rect);
+    v.emplace_back(keys::Auto.name, autoWindowOpen ? "" : std::string(keys::Auto.onText));
+    ini.writeValues(sections::Windows, v);
+}
+
+void restoreFrameDefault(IniFile& ini) {
+    ini.writeValues(sections::Windows, {{std::string(keys::MainMax.name), ""},
+                                        {std::string(keys::MainTop.name), ""},
+                                        {std::string(keys::MainLeft.name), ""},
+                                        {std::string(keys::MainWidth.name), ""},
+                                        {std::string(keys::MainHeight.name), ""}});
+}
+
+bool autoWindowAtStart(const IniFile& ini) {
+    return !getFlag(ini, keys::Auto);
 }
 
 }  // namespace arbel::config

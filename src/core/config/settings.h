@@ -142,9 +142,26 @@ PlacementKeys placementKeys(WindowKind kind);
 // Viewer: H/3*2, 0, W-4, H/3-3. "Arrange All" lays the windows out with these.
 Rect defaultPlacement(WindowKind kind, int64_t clientW, int64_t clientH);
 // Maximised when the max key reads 1; otherwise each coordinate from its key, or
-// from defaultPlacement when missing, empty or not a number.
+// from its default when missing, empty or not a number. The default width of the
+// auto-folder and folder windows follows the Left actually read.
 Placement readPlacement(const IniFile& ini, WindowKind kind, int64_t clientW, int64_t clientH);
-// Writes the max key (1/0) and, when not maximised, the four coordinates.
+// The window's "Save Settings" / "Save Location" placement part, in one write:
+// maximised writes the max key 1 and leaves the coordinates; otherwise max 0 and
+// the four coordinates.
 void writePlacement(IniFile& ini, WindowKind kind, const Placement& placement);
+// The window's "Restore Default", in one write: max 0 and the coordinates empty;
+// for the auto-folder and folder windows also style and show-folders, for the
+// tree window also "dirload".
+void restoreDefault(IniFile& ini, WindowKind kind);
+
+// The frame. It starts maximised unless "mainmax" is non-empty.
+Placement readFramePlacement(const IniFile& ini);
+// The frame's "Save Settings": its placement, and "auto" so that the auto-folder
+// window reopens at the next start exactly when it is open now.
+void writeFrameSettings(IniFile& ini, const Placement& placement, bool autoWindowOpen);
+// The frame's "Restore Default": "mainmax" and the four coordinates empty.
+void restoreFrameDefault(IniFile& ini);
+// Whether the auto-folder window is opened at start ("auto" empty).
+bool autoWindowAtStart(const IniFile& ini);
 
 }  // namespace arbel::config

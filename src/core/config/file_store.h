@@ -1,0 +1,30 @@
+#pragma once
+// File access of the settings store: whole-file reads and atomic replacement.
+
+#include <string>
+#include <string_view>
+
+#include "platform/result.h"
+
+namespace arbel::config {
+
+// The file's bytes; an empty string when the file is missing or cannot be read
+// (missing settings are not an error: every read yields its default). Only
+// regular files are read, so a path that names a device or a folder reads empty.
+std::string readSettingsFile(const std::string& path);
+
+// Like readSettingsFile, but tells a missing file (empty result) from one that
+// exists and cannot be read, which a write must not overwrite.
+Result<std::string> readForUpdate(const std::string& path);
+
+// Replaces the file with bytes so that a reader (or a crash at any point) sees
+// either the old file whole or the new one whole: the bytes go to a temporary
+// file in the same folder, are flushed to disk, and the temporary file is then
+// renamed over the old one. A symbolic link at path is followed, so the file it
+// points to is replaced and the link stays. Missing parent folders are created
+// (mode 0700). An existing file keeps its permissions and, where allowed, its
+// owner; a file the user may not write is refused with EACCES, as the system
+// refuses writes to a read-only file.
+Status replaceFile(const std::string& path, std::string_view bytes);
+
+}  // namespace arbel::config
