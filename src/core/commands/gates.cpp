@@ -1,0 +1,257 @@
+#include "core/commands/gates.h"
+
+#include <sys/stat.h>
+
+namespace arbel::commands {
+
+bool dialogBusy(const CommandState& s) {
+    return s.activeDialog != DialogTag::None && s.activeDialog != DialogTag::FindForm;
+}
+
+bool viewerInFront(const CommandState& s) {
+    return s.activeKind == ActiveKind::Viewer && s.activeDialog != DialogTag::FindForm;
+}
+
+bool fileWindowActive(const CommandState& s) {
+    return s.activeKind == ActiveKind::Auto || s.activeKind == ActiveKind::List;
+}
+
+bool hasSource(const CommandState& s) {
+    if (s.fromSearch) return s.searchSelected > 0;
+    switch (s.activeKind) {
+        case ActiveKind::Dir:
+            return s.treeHasSelection && !s.treeAtVolumeRoot;
+        case ActiveKind::Auto:
+        case ActiveKind::List:
+            return s.listSelected > 0;
+        default:
+            return false;
+    }
+}
+
+namespace {
+
+bool renameGate(const CommandState& s) {
+    if (dialogBusy(s) || viewerInFront(s)) return false;
+    if (s.fromSearch) return s.searchSelected == 1;
+    if (fileWindowActive(s)) return s.listSelected == 1;
+    // The tree renames its folder, or the volume's label at a mount point.
+    return s.activeKind == ActiveKind::Dir && s.treeHasSelection;
+}
+
+bool propertiesGate(const CommandState& s) {
+    if (fileWindowActive(s)) return s.listSelected == 1;
+    return s.activeKind == ActiveKind::Dir && s.treeHasSelection;
+}
+
+bool noDialogNoViewer(const CommandState& s) {
+    return s.activeDialog == DialogTag::None && s.activeKind != ActiveKind::Viewer;
+}
+
+}  // namespace
+
+bool gateOpen(Command c, const CommandState& s) {
+    switch (c) {
+        case Command::Copy:
+        case Command::Move:
+            return !dialogBusy(s) && !viewerInFront(s) && hasSource(s);
+        case Command::Delete:
+            return routeDelete(s) != DeleteRoute::Nothing;
+        case Command::Rename:
+            return renameGate(s);
+        case Command::ChangeCase:
+            // Renames the selected names of the active file list in place.
+            return fileWindowActive(s) && s.listSelected > 0;
+        case Command::Attributes:
+            return routeAttributes(s, false) != AttributesRoute::Nothing;
+        case Command::Properties:
+            return propertiesGate(s);
+        case Command::Shortcut:
+            if (!noDialogNoViewer(s)) return false;
+            if (fileWindowActive(s)) return s.listSelected > 0;
+            return s.activeKind == ActiveKind::Dir && s.treeHasSelection;
+        case Command::ShortcutProperties:
+            return fileWindowActive(s);
+        case Command::NewFolder:
+        case Command::Search:
+            return noDialogNoViewer(s);
+        case Command::Run:
+        case Command::Associate:
+            return s.activeDialog == DialogTag::None;
+        case Command::FolderAs:
+            return s.activeDialog == DialogTag::None || s.fromSearch;
+        case Command::Refresh:
+            return !s.fromSearch && (s.activeKind == ActiveKind::Dir || fileWindowActive(s));
+        case Command::AutoFolder:
+        case Command::AutoViewer:
+        case Command::OpenSelected:
+        case Command::OpenFolder:
+            return true;
+        case Command::FileViewer:
+            return fileWindowActive(s) && s.listSelected > 0;
+        case Command::SelectAll:
+        case Command::SelectAllFiles:
+        case Command::ClearFilter:
+        case Command::FilesOnly:
+        case Command::DisplayStyle:
+        case Command::Sort:
+            return fileWindowActive(s);
+        case Command::ToggleDisplay:
+            // The tree has no display styles; the design only excludes it, and
+            // without a file window there is no list to restyle either.
+            return fileWindowActive(s);
+        case Command::NextWindow:
+        case Command::PreviousWindow:
+        case Command::Close:
+            return s.activeKind == ActiveKind::Dir || fileWindowActive(s) ||
+                   s.activeKind == ActiveKind::Viewer;
+        case Command::ArrangeAll:
+            return true;
+    }
+    return false;
+}
+
+DeleteRoute routeDelete(const CommandState& s) {
+    if (s.filterFieldFocused) return DeleteRoute::EditField;
+    if (s.activeDialog == DialogTag::FindForm) {
+        if (s.searchResultsFocused && s.searchSelected > 0) return DeleteRoute::OpenDeleteDialog;
+        // Otherwise the key is for the search window's own text fields.
+        return s.searchResultsFocused ? DeleteRoute::Nothing : DeleteRoute::EditField;
+    }
+    if (s.activeKind == ActiveKind::Viewer) return DeleteRoute::Nothing;
+    switch (s.activeDialog) {
+        case DialogTag::Rename:
+        case DialogTag::Attrib:
+        case DialogTag::NewDir:
+        case DialogTag::Shortcut:
+        case DialogTag::Copier:
+        case DialogTag::GotoForm:
+        case DialogTag::RunForm:
+            return DeleteRoute::EditField;
+        case DialogTag::None:
+            return hasSource(s) ? DeleteRoute::OpenDeleteDialog : DeleteRoute::Nothing;
+        default:
+            return DeleteRoute::Nothing;
+    }
+}
+
+AttributesRoute routeAttributes(const CommandState& s, bool shiftHeld) {
+    if (dialogBusy(s) || viewerInFront(s)) return AttributesRoute::Nothing;
+    if (shiftHeld && !s.fromSearch)
+        return propertiesGate(s) ? AttributesRoute::ShowProperties : AttributesRoute::Nothing;
+    bool source = false;
+    if (s.fromSearch)
+        source = s.searchSelected > 0;
+    else if (fileWindowActive(s))
+        source = s.listSelected > 0;
+    else
+        source = s.activeKind == ActiveKind::Dir && s.treeHasSelection;
+    return source ? AttributesRoute::OpenDialog : AttributesRoute::Nothing;
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    if (folder.back() == '/') return folder + name;
+    return folder + "/" + name;
+}
+
+std::string parentFolder(const std::string& path) {
+    auto slash = path.rfind('/');
+    if (slash == std::string::npos) return {};
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+FileQueries diskQueries() {
+    FileQueries q;
+    q.isFolder = [](const std::string& p) {
+        struct stat st;
+        return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    };
+    q.isFile = [](const std::string& p) {
+        struct stat st;
+        return ::stat(p.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    };
+    q.isTrash = [](const std::string&) { return false; };
+    return q;
+}
+
+OpenRoute routeOpenSelected(const CommandState& s, const OpenInputs& in, const FileQueries& fs) {
+    if (s.filterFieldFocused) return {OpenAction::ApplyFilter, {}};
+
+    switch (s.activeDialog) {
+        case DialogTag::None:
+            break;
+        case DialogTag::FindForm:
+            if (!s.searchResultsFocused) return {OpenAction::StartSearch, {}};
+            if (s.searchSelected > 0 && !in.searchResultPath.empty() && fs.isFile(in.searchResultPath))
+                return {OpenAction::OpenSearchResult, in.searchResultPath};
+            return {};
+        case DialogTag::Copier:
+        case DialogTag::Delete:
+        case DialogTag::Shortcut:
+        case DialogTag::Attrib:
+        case DialogTag::GotoForm:
+        case DialogTag::RunForm:
+            return {OpenAction::ConfirmDialog, {}};
+        default:
+            return {};
+    }
+
+    if (s.pendingUpdate) return {OpenAction::ClearPendingUpdate, {}};
+
+    if (s.activeKind == ActiveKind::Dir) {
+        if (!s.treeHasSelection || in.treeFolder.empty()) return {};
+        if (fs.isTrash(in.treeFolder)) return {OpenAction::OpenTrash, in.treeFolder};
+        return {OpenAction::OpenFolderWindow, in.treeFolder};
+    }
+    if (fileWindowActive(s)) {
+        if (s.listSelected == 0 || in.firstSelectedName.empty()) return {};
+        std::string full = joinPath(in.listFolder, in.firstSelectedName);
+        if (fs.isTrash(full)) return {OpenAction::OpenTrash, full};
+        if (!fs.isFolder(full)) {
+            if (fs.isFile(full)) return {OpenAction::OpenFile, full};
+            return {};
+        }
+        return {OpenAction::OpenFolderWindow, full};
+    }
+    return {};
+}
+
+std::optional<std::string> openFolderTarget(const CommandState& s, const OpenInputs& in,
+                                            const std::string& viewerFile, const FileQueries& fs) {
+    std::string target;
+    switch (s.activeKind) {
+        case ActiveKind::Dir:
+            if (!s.treeHasSelection) return std::nullopt;
+            target = in.treeFolder;
+            break;
+        case ActiveKind::Auto:
+        case ActiveKind::List:
+            target = in.listFolder;
+            if (s.listSelected > 0 && !in.firstSelectedName.empty()) {
+                std::string full = joinPath(in.listFolder, in.firstSelectedName);
+                if (fs.isFolder(full)) target = full;
+            }
+            break;
+        case ActiveKind::Viewer:
+            if (viewerFile.empty()) return std::nullopt;
+            target = parentFolder(viewerFile);
+            break;
+        case ActiveKind::First:
+        case ActiveKind::None:
+            return std::nullopt;
+    }
+    if (target.empty() || !fs.isFolder(target)) return std::nullopt;
+    return target;
+}
+
+std::optional<std::string> fileViewerTarget(const CommandState& s, const OpenInputs& in,
+                                            const FileQueries& fs) {
+    if (!gateOpen(Command::FileViewer, s) || in.firstSelectedName.empty()) return std::nullopt;
+    std::string full = joinPath(in.listFolder, in.firstSelectedName);
+    if (!fs.isFile(full)) return std::nullopt;
+    return full;
+}
+
+}  // namespace arbel::commands
