@@ -151,7 +151,7 @@ Status makeDirs(const std::string& path) {
     struct stat st;
     if (::stat(path.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) return {};
-        return errnoError(path, EEXIST);
+        return errnoError(path, ENOTDIR);
     }
     std::string parent = parentPath(path);
     if (parent != path) {

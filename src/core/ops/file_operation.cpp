@@ -194,7 +194,7 @@ private:
         return a == Answer::YesToAll ? Answer::Yes : a == Answer::NoToAll ? Answer::No : a;
     }
 
-    bool ensureTargetFolder();
+    bool ensureTargetFolder(std::vector<Error>& errors);
     Step copyItem(PlannedItem& item, std::vector<std::string>* created,
                   std::unordered_set<std::string>* copied);
     Step copyFile(const std::string& src, const std::string& dst, const struct stat& planned,
@@ -278,12 +278,13 @@ OperationResult FileOperation::run(OperationQuestions& questions, const CancelTo
     return runner.run();
 }
 
-bool FileOperation::Runner::ensureTargetFolder() {
+bool FileOperation::Runner::ensureTargetFolder(std::vector<Error>& errors) {
     struct stat st;
     const std::string& target = op_.target_;
     if (::stat(target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) return true;
-        failed(errnoError(target, ENOTDIR), false);
+        errors.push_back(errnoError(target, ENOTDIR));
+        q_.onError(errors.back());
         return false;
     }
     if (!op_.options_.autoMakeDir && !q_.createTargetFolder(target)) {
@@ -293,7 +294,11 @@ bool FileOperation::Runner::ensureTargetFolder() {
     for (;;) {
         Status s = makeDirs(target);
         if (s.ok()) return true;
-        if (!failed(s.error())) return false;
+        ErrorAnswer a = q_.onError(s.error());
+        if (a == ErrorAnswer::Retry && !stopped()) continue;
+        if (a == ErrorAnswer::Abort) aborted_ = true;
+        errors.push_back(s.error());
+        return false;
     }
 }
 
@@ -306,12 +311,12 @@ OperationResult FileOperation::Runner::run() {
         result.items[i].target = planned[i].target;
     }
     bool copyOrMove = op_.op_ == Operation::Copy || op_.op_ == Operation::Move;
-    if (copyOrMove && !planned.empty() && !ensureTargetFolder()) {
+    std::vector<Error> targetErrors;
+    if (copyOrMove && !planned.empty() && !ensureTargetFolder(targetErrors)) {
         result.aborted = aborted_;
-        for (auto& r : result.items)
-            if (r.outcome == Outcome::NotDone && !aborted_) r.outcome = Outcome::Failed;
-        if (!aborted_ && !result.items.empty()) {
-            result.items[0].errors.push_back(errnoError(op_.target_, ENOTDIR));
+        for (auto& r : result.items) {
+            r.outcome = aborted_ ? Outcome::NotDone : Outcome::Failed;
+            r.errors = targetErrors;
         }
         return result;
     }
@@ -432,9 +437,11 @@ Step FileOperation::Runner::copyItem(PlannedItem& item, std::vector<std::string>
         } else if (S_ISREG(entry.st.st_mode)) {
             step = copyFile(src, dst, entry.st, created);
             ++op_.filesDone_;
+            q_.onProgress(op_.bytesDone_, op_.filesDone_);
         } else {
             step = copyOther(src, dst, entry.st, created);
             ++op_.filesDone_;
+            q_.onProgress(op_.bytesDone_, op_.filesDone_);
         }
         if (step == Step::Cancelled) return step;
         if (step == Step::Failed) anyFailed = true;
@@ -517,6 +524,7 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
         Status s = copyFileData(in, temp->fd, &copied, [&](uint64_t n) {
             op_.bytesDone_ += n;
             counted += n;
+            q_.onProgress(op_.bytesDone_, op_.filesDone_);
             return !cancel_.cancelled();
         });
         int err = 0;
@@ -817,6 +825,7 @@ Step FileOperation::Runner::removePermanently(const std::string& path) {
         };
         hooks.removed = [&](const std::string& rel, bool isDir) {
             if (!isDir) ++op_.filesDone_;
+            q_.onProgress(op_.bytesDone_, op_.filesDone_);
             if (rel.empty() || (op_.filesDone_ & 255) == 0) op_.setCurrent(joinPath(path, rel));
         };
         RemoveOutcome out = removeTree(parent, baseName(path), path, hooks);

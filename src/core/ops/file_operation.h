@@ -49,6 +49,12 @@ public:
     virtual Answer deletePermanently(const std::string& item, const Error& why) = 0;
     // Something failed: try again, skip this entry, or stop the whole job.
     virtual ErrorAnswer onError(const Error& error) = 0;
+    // After every block of data and every file; for callers that want pushes rather
+    // than polling progress().
+    virtual void onProgress(uint64_t bytesDone, uint64_t filesDone) {
+        (void)bytesDone;
+        (void)filesDone;
+    }
 };
 
 struct OperationOptions {
