@@ -785,7 +785,8 @@ Step FileOperation::Runner::deleteItem(const std::string& path, bool recycle) {
             ++op_.filesDone_;
             return Step::Done;
         }
-        if (s.error().code == ENOENT) {
+        struct stat still;
+        if (::lstat(path.c_str(), &still) != 0) {
             failed(s.error(), false);
             return stopped() ? Step::Cancelled : Step::Failed;
         }
