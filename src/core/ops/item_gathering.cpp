@@ -1,0 +1,55 @@
+#include "core/ops/item_gathering.h"
+
+#include <sys/stat.h>
+
+#include "platform/fileops.h"
+
+namespace arbel::ops {
+
+namespace {
+
+bool existsPath(const std::string& p) {
+    struct stat st;
+    return ::lstat(p.c_str(), &st) == 0;
+}
+
+bool isFolder(const std::string& p) {
+    struct stat st;
+    return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+Gathered gatherItems(const GatherInput& in) {
+    Gathered g;
+    switch (in.from) {
+        case GatherFrom::Search:
+            // Rows whose file is gone since the search are left out.
+            for (const auto& row : in.selectedRows) {
+                std::string full = joinPath(row.folder, row.name);
+                if (!existsPath(full)) continue;
+                g.items.push_back(full);
+                if (g.firstItem.empty()) g.firstItem = full;
+            }
+            break;
+        case GatherFrom::Tree:
+            if (!in.treeFolder.empty() && isFolder(in.treeFolder)) {
+                g.items.push_back(in.treeFolder);
+                g.firstItem = in.treeFolder;
+                g.operationSource = parentPath(in.treeFolder);
+            }
+            break;
+        case GatherFrom::FolderWindow:
+            if (in.selectedNames.empty()) break;
+            g.operationSource = in.windowFolder;
+            for (const auto& name : in.selectedNames) {
+                std::string full = joinPath(in.windowFolder, name);
+                g.items.push_back(full);
+                if (g.firstItem.empty() && existsPath(full)) g.firstItem = full;
+            }
+            break;
+    }
+    return g;
+}
+
+}  // namespace arbel::ops
