@@ -14,7 +14,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -87,10 +86,13 @@ public:
 
     // Size of the block a content test reads at once.
     static constexpr size_t kBlockSize = 256 * 1024;
+    // Threads that read files for a content test beside the caller's (0: none).
+    // Events are raised on the calling thread, in walk order, whatever this is.
+    void setScanThreads(unsigned count) { scanThreads_ = count; }
 
 private:
     struct Walk;
-    bool contentMatches(int dirFd, const std::string& name);
+    friend struct Walk;
     bool cancelled() const { return token_ != nullptr && token_->cancelled(); }
 
     MaskList masks_;
@@ -100,9 +102,8 @@ private:
     bool dated_ = false;
     int64_t dateFrom_ = 0, dateTo_ = 0;
     TTISearch search_;
-    std::unique_ptr<char[]> buffer_;  // kBlockSize + pattern length, made on first use
-    size_t bufferSize_ = 0;
     const CancelToken* token_ = nullptr;
+    unsigned scanThreads_;
 };
 
 }  // namespace arbel

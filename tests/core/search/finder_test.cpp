@@ -236,6 +236,46 @@ TEST(Finder, CancelFromEveryEventStopsTheWholeSearch) {
     }
 }
 
+TEST(Finder, ScanThreadsLeaveTheEventOrderUnchanged) {
+    // Scans run ahead on other threads; the events must still come in walk order,
+    // each file's OnScanFile before its OnAddFile, exactly as with no scan threads.
+    test::TempDir tmp;
+    for (int d = 0; d < 40; ++d)
+        for (int f = 0; f < 25; ++f) {
+            std::string body(100 + (d * 37 + f * 11) % 3000, 'x');
+            if ((d + f) % 7 == 0) body.insert(body.size() / 2, "NeEdLe");
+            tmp.writeFile("d" + std::to_string(d % 8) + "/s" + std::to_string(d) + "/f" + std::to_string(f),
+                          body);
+        }
+    auto log = [&](unsigned threads, int cancelAt) {
+        TMyFF ff;
+        ff.setScanThreads(threads);
+        ff.setFindString("needle");
+        Names events;
+        auto note = [&](std::string e, bool& c) {
+            events.push_back(std::move(e));
+            if (static_cast<int>(events.size()) == cancelAt) c = true;
+        };
+        ff.OnChDir = [&](const std::string& p, bool& c) { note("D " + p, c); };
+        ff.OnScanFile = [&](const std::string& p, bool& c) { note("S " + p, c); };
+        ff.OnAddFile = [&](const std::string& p, const FoundFile& f, bool& c) {
+            note("A " + p + std::string(f.name), c);
+        };
+        bool ok = ff.execute(tmp.path());
+        EXPECT_EQ(ok, cancelAt < 0);
+        return events;
+    };
+    const Names one = log(0, -1);
+    EXPECT_EQ(std::count_if(one.begin(), one.end(), [](const std::string& e) { return e[0] == 'A'; }), 142);
+    for (unsigned threads : {1u, 3u}) {
+        EXPECT_EQ(log(threads, -1), one) << threads;
+        // A cancel part-way leaves exactly the events before it.
+        for (int at : {1, 2, 500, 1100}) {
+            EXPECT_EQ(log(threads, at), Names(one.begin(), one.begin() + at)) << threads << " " << at;
+        }
+    }
+}
+
 TEST(Finder, ContentTestReadsInBlocksAndSeesMatchesAcrossThem) {
     test::TempDir tmp;
     const std::string needle = "Boundary-Needle";
