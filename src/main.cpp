@@ -1,11 +1,18 @@
 #include <QApplication>
-#include <QMainWindow>
+#include <QIcon>
+
+#include "ui/frame/mdimain.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Arbel");
-    QMainWindow frame;
-    frame.setWindowTitle("Arbel for Windows");
-    frame.showMaximized();
+    QApplication::setApplicationName(QStringLiteral("Arbel"));
+    QApplication::setOrganizationName(QStringLiteral("arbel"));
+    // Desktops without a configured icon theme still get the tool-bar icons.
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+
+    arbel::ui::Tmdimain frame;
+    frame.show();
     return app.exec();
 }

@@ -1,0 +1,63 @@
+// Window menu commands: Refresh, Save to File / Print, and the menu's enabling.
+// (Arrange All, Close, switching and the window entries are in window_ops.cpp.)
+#include <QMdiArea>
+#include <QMenu>
+
+#include "ui/app/child_window.h"
+#include "ui/app/scope_guards.h"
+#include "ui/frame/frame_actions.h"
+#include "ui/frame/mdimain.h"
+
+namespace arbel::ui {
+
+void Tmdimain::refreshbutClick() {
+    if (state_.fromSearch) return;
+    ChildWindow* w = currentOf(state_.activeKind);
+    if (!w) return;
+    std::unique_ptr<FrozenUpdates> frozen;
+    if (state_.activeKind != ActiveKind::Viewer) frozen = std::make_unique<FrozenUpdates>(clientArea());
+    switch (state_.activeKind) {
+        case ActiveKind::Auto:
+        case ActiveKind::List:
+            state_.targetFolder = w->shownPath();
+            w->refreshWindow(state_.pendingUpdate);
+            break;
+        case ActiveKind::Dir:
+            w->refreshWindow(state_.pendingUpdate);
+            break;
+        default:
+            break;
+    }
+}
+
+void Tmdimain::oneClick() {}
+void Tmdimain::twoClick() {}
+
+void Tmdimain::Window1Click() {
+    rebuildWindowMenu();
+    FrameActions& a = actions();
+    a.action(FrameAction::Refresh)->setEnabled(state_.activeKind != ActiveKind::Viewer);
+    QAction* save = a.action(FrameAction::SaveToFileMenu);
+    save->setEnabled(true);
+    a.action(FrameAction::SaveSelected)->setEnabled(true);
+    switch (state_.activeKind) {
+        case ActiveKind::Dir:
+            save->setText(QStringLiteral("&Save to file"));
+            a.action(FrameAction::SaveSelected)->setText(QStringLiteral("&Selected Branch"));
+            break;
+        case ActiveKind::Auto:
+        case ActiveKind::List:
+            save->setText(QStringLiteral("&Save to file"));
+            a.action(FrameAction::SaveSelected)->setText(QStringLiteral("&Selected Items"));
+            break;
+        case ActiveKind::Viewer:
+            save->setText(QStringLiteral("&Print"));
+            a.action(FrameAction::SaveSelected)->setText(QStringLiteral("&Selected Text"));
+            break;
+        default:
+            break;
+    }
+    a.action(FrameAction::SaveEntire)->setText(QStringLiteral("&Entire Window"));
+}
+
+}  // namespace arbel::ui

@@ -1,0 +1,127 @@
+#pragma once
+// The frame's commands as one table: every menu item of the menu bar with its
+// caption, shortcut and handler, built once. Command routing enables, disables,
+// shows and hides items through action(id); nothing else creates menu items.
+
+#include <QAction>
+#include <QHash>
+#include <QMenu>
+#include <array>
+
+namespace arbel::ui {
+
+class Tmdimain;
+
+enum class FrameAction {
+    // File
+    Copy,
+    Move,
+    Shortcut,
+    Delete,
+    Rename,
+    ChangeCaseMenu,
+    Lowercase,
+    Uppercase,
+    SentenceCase,
+    TitleCase,
+    ChangeAttributes,
+    Properties,
+    ShortcutProperties,
+    NewFolder,
+    Search,
+    Edit,
+    Run,
+    Associate,
+    Exit,
+    // Volume
+    CopyDiskette,
+    LabelDisk,
+    FormatDisk,
+    Sharing,
+    MapNetworkDrive,
+    DisconnectNetworkDrive,
+    // Open
+    SelectedItem,
+    SelectedBranch,
+    Tree,
+    TreeAs,
+    Folder,
+    FolderAs,
+    AutoFolder,
+    FileViewer,
+    AutoFileViewer,
+    // View
+    ClearFilter,
+    FilesOnly,
+    FolderSize,
+    DisplayMenu,
+    LargeIcons,
+    SmallIcons,
+    List,
+    Details,
+    ToggleDisplay,
+    SortMenu,
+    SortName,
+    SortExt,
+    SortSize,
+    SortFlags,
+    SortDate,
+    SortReverse,
+    SelectAll,
+    SelectAllFiles,
+    SelectDeselect,
+    // Options
+    Next,
+    Previous,
+    SetOptions,
+    SaveCurrentConfiguration,
+    RestoreDefaultConfiguration,
+    // Window
+    ArrangeAll,
+    Refresh,
+    SaveToFileMenu,
+    SaveSelected,
+    SaveEntire,
+    Close,
+    FrameSaveSettings,
+    FrameRestoreDefault,
+    // Help
+    Contents,
+    ScreenMap,
+    About,
+    // the menu bar's own "E&xit"
+    MenuBarExit,
+    Count_
+};
+
+enum class FrameMenu { File, Volume, Open, View, Options, Window, Help, Count_ };
+
+class FrameActions {
+public:
+    // Builds every menu of the menu bar of the frame and connects the handlers.
+    explicit FrameActions(Tmdimain& frame);
+
+    QAction* action(FrameAction id) const { return actions_[static_cast<int>(id)]; }
+    QMenu* menu(FrameMenu id) const { return menus_[static_cast<int>(id)]; }
+    // Submenus: "C&hange Case", "&Display", "S&ort by", "&Save to File".
+    QMenu* changeCaseMenu() const { return changeCase_; }
+    QMenu* displayMenu() const { return display_; }
+    QMenu* sortMenu() const { return sort_; }
+    QMenu* saveToFileMenu() const { return saveToFile_; }
+    // The separator after which the Window menu lists the child windows.
+    QAction* windowListStart() const { return windowListStart_; }
+    // The separator before the frame's own "Save Settings"/"Restore Default".
+    QAction* windowListEnd() const { return windowListEnd_; }
+
+private:
+    std::array<QAction*, static_cast<int>(FrameAction::Count_)> actions_{};
+    std::array<QMenu*, static_cast<int>(FrameMenu::Count_)> menus_{};
+    QMenu* changeCase_ = nullptr;
+    QMenu* display_ = nullptr;
+    QMenu* sort_ = nullptr;
+    QMenu* saveToFile_ = nullptr;
+    QAction* windowListStart_ = nullptr;
+    QAction* windowListEnd_ = nullptr;
+};
+
+}  // namespace arbel::ui

@@ -1,0 +1,44 @@
+// The frame's own commands: exit, the frame's settings, the default
+// configuration, help and about.
+#include <QGuiApplication>
+
+#include "core/app/placement.h"
+#include "ui/app/message_box.h"
+#include "ui/frame/about_box.h"
+#include "ui/frame/help_window.h"
+#include "ui/frame/mdimain.h"
+
+namespace arbel::ui {
+
+void Tmdimain::Exit1Click() {
+    close();
+}
+
+void Tmdimain::SaveSettings1Click() {
+    const QPoint pos = this->pos();
+    const Rect rect{pos.y(), pos.x(), width(), height()};
+    reportWriteErrors(this, [&] { saveFrameSettings(*config_, isMaximized(), rect, state_.autoWindowOpen); });
+}
+
+void Tmdimain::RestoreDefault1Click() {
+    reportWriteErrors(this, [&] { restoreFrameDefault(*config_); });
+}
+
+void Tmdimain::DefaultConfiguration1Click() {
+    if (reportWriteErrors(this, [&] { eraseWindowSettings(*config_); }))
+        showMessage(this, QStringLiteral("You must restart Arbel for changes to take effect."));
+}
+
+void Tmdimain::Contents1Click() {
+    helpWindow()->showPage(HelpPage::Contents);
+}
+
+void Tmdimain::ScreenMap1Click() {
+    helpWindow()->showPage(HelpPage::ScreenMap);
+}
+
+void Tmdimain::About1Click() {
+    AboutBox::open(this);
+}
+
+}  // namespace arbel::ui
