@@ -235,6 +235,7 @@ Decoder::Step Decoder::readImage(const GraphicControl& gc) {
     f.clipTop = f.top;
     f.clipWidth = std::max(0, right - f.left);
     f.clipHeight = std::max(0, bottom - f.top);
+    if (f.clipWidth == 0 || f.clipHeight == 0) f.clipWidth = f.clipHeight = 0;
     int64_t kept = int64_t(f.clipWidth) * f.clipHeight;
     if (pixelBudget_ + kept > limits_.maxTotalPixels) return Step::Stop;
 

@@ -46,6 +46,7 @@ void GifPlayer::restart() {
 void GifPlayer::draw(int index) {
     const GifFrame& f = image_->frames[index];
     const int w = image_->width;
+    if (f.pixels.empty()) return;  // nothing of it lies on the screen
     if (f.disposal == 3) {
         saved_.resize(static_cast<size_t>(f.clipWidth) * f.clipHeight);
         for (int y = 0; y < f.clipHeight; ++y)

@@ -140,6 +140,17 @@ TEST(GifDecode, FramesAreClippedToTheLogicalScreen) {
     GifPlayer p(img);
     p.setCurrentFrame(2);  // drawing a clipped-away frame touches nothing
     EXPECT_EQ(at(p, 4, 3), kRed);
+
+    // Just beside the right edge: rows on the screen but no column.
+    FrameSpec beside = solid(5, 0, 3, 3, 2);
+    beside.disposal = 3;
+    auto img2 = decodeOk(buildGif(5, 4, kPal, {solid(0, 0, 5, 4, 1), beside, solid(0, 0, 1, 1, 3)}, 0));
+    ASSERT_TRUE(img2);
+    EXPECT_EQ(img2->frames[1].clipHeight, 0);
+    GifPlayer q(img2);
+    q.setAnimate(true);
+    EXPECT_EQ(q.elapse(1000), 10);
+    EXPECT_EQ(at(q, 4, 0), kRed);
 }
 
 TEST(GifDecode, ZeroSizedScreenTakesTheFirstImage) {
