@@ -3,14 +3,15 @@
 #include "core/config/file_store.h"
 #include "core/config/ini_text.h"
 
+#include <mutex>
+
 namespace arbel::config {
 
 namespace {
 
-// A value read back is at most this long, as the store always promised its readers.
-constexpr size_t kMaxValue = 1023;
-// A history entry is at most this long.
-constexpr size_t kMaxHistoryEntry = 100;
+// Read-modify-write of one file must not interleave between threads, or one
+// write would drop the other's key.
+std::mutex updateLock;
 
 void checkName(const std::string& file, std::string_view section, std::string_view key) {
     if (!storableSection(section) || !storableKey(key)) throw InvalidEntry(file, EINVAL);
@@ -33,6 +34,7 @@ std::string IniFile::readText() const {
 
 template <class Edit>
 void IniFile::update(Edit&& edit) {
+    std::lock_guard lock(updateLock);
     auto current = readForUpdate(path_);
     if (!current) throw WriteError(path_, current.error().code);
     IniText text = IniText::parse(*current);

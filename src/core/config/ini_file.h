@@ -38,6 +38,12 @@ public:
 
 class IniFile {
 public:
+    // A value read back is at most this many bytes, a history entry at most
+    // kMaxHistoryEntry; longer values are stored whole but read back cut, so a
+    // caller that must get a path back intact checks its length first.
+    static constexpr size_t kMaxValue = 1023;
+    static constexpr size_t kMaxHistoryEntry = 100;
+
     explicit IniFile(std::string path);  // does not touch the disk
     const std::string& path() const { return path_; }
 

@@ -1,5 +1,7 @@
 #include "core/config/settings.h"
 
+#include "core/config/ini_text.h"
+
 #include <array>
 #include <string>
 #include <utility>
@@ -19,6 +21,13 @@ constexpr std::array kAllKeys{
     keys::GifSpeed,     keys::Recycle,    keys::ConfirmDel, keys::Replace,    keys::Prefix,
 };
 }  // namespace
+
+std::optional<int> listStyleIndex(std::string_view stored) {
+    for (size_t i = 0; i < kListStyles.size(); ++i) {
+        if (sameName(stored, kListStyles[i])) return int(i);
+    }
+    return std::nullopt;
+}
 
 std::span<const Key> allKeys() {
     return kAllKeys;

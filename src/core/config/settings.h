@@ -16,7 +16,9 @@
 // Default" and histories write empty values, and every typed reader here treats
 // an empty value as absent (the default).
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -42,7 +44,7 @@ enum class KeyType {
     Integer,   // decimal (hex read after "0x"); empty or unconvertible means the default
     Bool,      // "1"/"0"; read as an integer, non-zero is true
     Flag,      // on = the key's onText ("yes", "no" or "true"), off = empty
-    Placement  // integer whose default depends on the frame's client size: see defaultPlacement
+    Placement  // integer whose default depends on the client size: read with readPlacement, not get
 };
 
 struct Key {
@@ -103,6 +105,12 @@ inline constexpr Key ConfirmDel{sections::Quenby, "confirmdel", S::Flag, 0, {}, 
 inline constexpr Key Replace{sections::Quenby, "replace", S::Flag, 0, {}, "true"};
 inline constexpr Key Prefix{sections::Quenby, "prefix", S::Flag, 0, {}, "yes"};
 }  // namespace keys
+
+// The values of "autostyle" and "liststyle" for the list's display styles 0..3.
+inline constexpr std::array<std::string_view, 4> kListStyles{"large", "small", "list", "report"};
+// The display style a stored name stands for; nullopt for empty or unknown text
+// (the window then keeps its own style).
+std::optional<int> listStyleIndex(std::string_view stored);
 
 // Every key above, in table order (for tests and "Restore Default").
 std::span<const Key> allKeys();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/config/ini_file.h"
@@ -130,6 +131,19 @@ TEST(IniStore, MissingFileReadsDefaultsAndIsCreatedByTheFirstWrite) {
     EXPECT_EQ(other.readInteger("Quenby", "gifspeed", 50), 20);
     other.writeInteger("Quenby", "gifspeed", 30);
     EXPECT_EQ(s.ini.readInteger("Quenby", "gifspeed", 50), 30);
+}
+
+TEST(IniStore, WritesFromSeveralThreadsAreNotLost) {
+    Store s;
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t) {
+        writers.emplace_back([&s, t] {
+            IniFile own(s.path);
+            for (int i = 0; i < 25; ++i) own.writeInteger("q", "k" + std::to_string(t * 100 + i), i);
+        });
+    }
+    for (auto& w : writers) w.join();
+    EXPECT_EQ(s.ini.readSection("q").size(), 100u);
 }
 
 TEST(IniStore, HistoriesRoundTrip) {

@@ -32,6 +32,8 @@ TEST(SettingsTable, EveryKeyDeclaredOnceAndStorable) {
         if (k.type == KeyType::Flag) EXPECT_FALSE(k.onText.empty()) << k.name;
     }
     EXPECT_EQ(seen.size(), 40u);
+    EXPECT_EQ(listStyleIndex("Report"), 3);
+    EXPECT_EQ(listStyleIndex(""), std::nullopt);
 }
 
 TEST(SettingsTable, EmptyValuesReadAsDefaults) {
