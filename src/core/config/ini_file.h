@@ -6,6 +6,7 @@
 // path. Writes replace the file atomically (temporary file in the same folder,
 // fsync, rename) and keep every line they do not change.
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -15,7 +16,10 @@
 
 namespace arbel::config {
 
-// Raised when the system refuses a write; what() is "Unable to write to <file name>".
+// Raised when the system refuses a write (read-only file, full disk, a folder in
+// the way); what() is "Unable to write to <path>", the path the IniFile was made
+// with. The file is left as it was. Callers catch it where the user's command
+// starts, report it once, and let the command's real work go on.
 class WriteError : public std::runtime_error {
 public:
     explicit WriteError(const std::string& file, int code = 0);
@@ -27,8 +31,10 @@ private:
 };
 
 // Raised, before anything is written, for a section name, key or value that could
-// not be stored as one line: a key or value holding CR, LF or NUL, a key holding
-// '=' or starting with '[' or ';', or a section name holding ']', CR, LF or NUL.
+// not be stored as one line and read back as the same name or value: a value
+// holding CR, LF or NUL; a key that is empty, holds CR, LF, NUL or '=', starts with
+// '[' or ';', or has blanks at either end; a section name that is empty, holds
+// ']', CR, LF or NUL, or has blanks at either end.
 // Derived from WriteError so a caller catching WriteError sees it too; what() is
 // "Unable to write to <file name>" as well.
 class InvalidEntry : public WriteError {
@@ -90,8 +96,10 @@ private:
     std::string path_;
 };
 
-// Where "Arbelwin.cfg" lives: programDir when writable, else $XDG_CONFIG_HOME/arbel
-// (default ~/.config/arbel), created on first write.
+// Where "Arbelwin.cfg" lives: in programDir when that folder is writable (a
+// portable install; for root, which may write anywhere, only when the file is
+// already there), else in $XDG_CONFIG_HOME/arbel (an unset or relative
+// XDG_CONFIG_HOME means ~/.config). Missing folders are created by the first write.
 std::string configPath(const std::string& programDir);
 
 }  // namespace arbel::config

@@ -11,6 +11,10 @@
 //   Placement p = readPlacement(ini, WindowKind::Tree, clientW, clientH);
 //   writePlacement(ini, WindowKind::Tree, p);             // the child's "Save Location"
 //   Rect r = defaultPlacement(WindowKind::List, W, H);    // also what "Arrange All" uses
+//   restoreDefault(ini, WindowKind::Tree);                // the child's "Restore Default"
+//   writeFrameSettings(ini, framePlacement, autoOpen);    // the frame's "Save Settings"
+//   ini.writeHistory(sections::Copies, entries);          // histories: IniFile directly
+// Every write may throw WriteError (see ini_file.h).
 //
 // Empty-value convention: the program never deletes a single key; "Restore
 // Default" and histories write empty values, and every typed reader here treats
