@@ -54,6 +54,13 @@ TEST(FileStore, RefusedWritesLeaveTheOldFileWhole) {
     expectRefused(onFolder, folder);
     EXPECT_EQ(onFolder.readString("Quenby", "editor", "def"), "def");
 
+    // A pipe in the file's place must neither hang a read nor be written through.
+    std::string fifo = dir / "fifo.cfg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    IniFile onFifo(fifo);
+    EXPECT_EQ(onFifo.readInteger("Quenby", "gifspeed", 50), 50);
+    expectRefused(onFifo, fifo);
+
     // A full disk, as the file size limit makes it.
     const std::string old = "[Quenby]\neditor=/old\n";
     std::string path = dir.writeFile("sub/Arbelwin.cfg", old);
