@@ -1,0 +1,294 @@
+#include "ui/lists/file_list.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QStyle>
+#include <QTimer>
+#include <unordered_map>
+
+namespace arbel::ui {
+
+struct TFileList::Job {
+    uint64_t generation = 0;
+    ReadRequest request;
+    SortOrder order;
+    CancelToken cancel;
+    std::atomic<uint64_t> seen{0};
+    ReadOutcome outcome;
+};
+
+namespace {
+
+// Column headers: the design's captions with their leading blanks.
+const char* const kHeaders[TFileList::ColumnCount] = {"     Name", " Ext", " Size", "Attrib",
+                                                      "Modified",  "",     "",      ""};
+
+Cell cellOfColumn(int column) {
+    switch (column) {
+        case TFileList::ColExt:
+            return Cell::Extension;
+        case TFileList::ColSize:
+            return Cell::Size;
+        case TFileList::ColAttrib:
+            return Cell::Attributes;
+        case TFileList::ColModified:
+            return Cell::Modified;
+        case TFileList::ColSortKey:
+            return Cell::ModifiedKey;
+        case TFileList::ColSizeKey:
+            return Cell::SizeKey;
+        default:
+            return Cell::EndMark;
+    }
+}
+
+QIcon styleIcon(const FileEntry& e, const std::string&) {
+    QStyle* style = QApplication::style();
+    return style->standardIcon(e.isFolder() ? QStyle::SP_DirIcon : QStyle::SP_FileIcon);
+}
+
+}  // namespace
+
+QString displayName(std::string_view bytes) {
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+TFileList::TFileList(QObject* parent)
+    : QAbstractTableModel(parent), format_(systemFormat()), icons_(styleIcon) {
+    progress_.setInterval(100);
+    connect(&progress_, &QTimer::timeout, this, [this] {
+        if (job_) emit readProgress(job_->seen.load());
+    });
+}
+
+TFileList::~TFileList() {
+    if (worker_) {
+        cancel();
+        disconnect(worker_, nullptr, this, nullptr);
+        worker_->wait();
+        delete worker_;
+    }
+}
+
+void TFileList::setIconSource(IconSource source) {
+    icons_ = source ? std::move(source) : IconSource(styleIcon);
+    if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
+}
+
+ListFormat TFileList::systemFormat() {
+    QLocale loc = QLocale::system();
+    ListFormat f;
+    f.thousandsSep = loc.groupSeparator().toStdString();
+    f.datePattern = loc.dateFormat(QLocale::ShortFormat).toStdString();
+    QString time = loc.timeFormat(QLocale::ShortFormat);
+    time.remove(QStringLiteral(":ss")).remove(QStringLiteral(":s"));
+    f.timePattern = time.toStdString();
+    return f;
+}
+
+void TFileList::setFormat(ListFormat format) {
+    format_ = std::move(format);
+    if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
+}
+
+int TFileList::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(core_.size());
+}
+
+int TFileList::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant TFileList::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    const auto row = static_cast<std::size_t>(index.row());
+    const FileEntry& e = core_.entry(row);
+    switch (role) {
+        case Qt::DisplayRole:
+            if (index.column() == ColName) return ui::displayName(core_.name(row));
+            return QString::fromStdString(core_.cell(row, cellOfColumn(index.column()), format_));
+        case Qt::DecorationRole:
+            if (index.column() != ColName) return {};
+            return icons_(e, core_.fullPath(row));
+        case Qt::TextAlignmentRole:
+            return index.column() == ColSize ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                                             : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+        case Qt::ToolTipRole:
+            if (index.column() != ColName) return {};
+            return ui::displayName(core_.fullPath(row));
+        case PathRole: {
+            std::string p = core_.fullPath(row);
+            return QByteArray(p.data(), static_cast<qsizetype>(p.size()));
+        }
+        case NameRole: {
+            std::string_view n = core_.name(row);
+            return QByteArray(n.data(), static_cast<qsizetype>(n.size()));
+        }
+        case IsFolderRole:
+            return e.isFolder();
+        case SizeRole:
+            return static_cast<qulonglong>(e.size);
+        default:
+            return {};
+    }
+}
+
+QVariant TFileList::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount) return {};
+    if (role == Qt::DisplayRole) return QString::fromLatin1(kHeaders[section]);
+    if (role == Qt::TextAlignmentRole) {
+        return section == ColSize ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                                  : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    return {};
+}
+
+Qt::ItemFlags TFileList::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+}
+
+QString TFileList::displayName(int row) const {
+    return ui::displayName(core_.name(static_cast<std::size_t>(row)));
+}
+
+void TFileList::rereadNow() {
+    cancel();
+    waitForRead();
+    beginResetModel();
+    core_.reread();
+    endResetModel();
+    emit readFinished(false);
+}
+
+void TFileList::rereadAsync() {
+    // One read at a time: a running one is told to stop and ends within an entry.
+    cancel();
+    waitForRead();
+    auto job = std::make_shared<Job>();
+    job->generation = ++generation_;
+    job->request = core_.readRequest();
+    job->order = core_.sortOrder();
+    job_ = job;
+
+    // The list empties at once: what it showed belongs to the old folder.
+    beginResetModel();
+    core_.clear();
+    endResetModel();
+
+    QThread* thread = QThread::create([job] {
+        job->outcome = readFolders(job->request, &job->cancel, [&](uint64_t n) { job->seen.store(n); });
+        if (!job->outcome.cancelled) FileListModel::sortOutcome(job->outcome, job->order);
+    });
+    connect(thread, &QThread::finished, this, [this, job, thread] {
+        if (worker_ == thread) worker_ = nullptr;
+        progress_.stop();
+        thread->deleteLater();
+        finishJob(job);
+    });
+    worker_ = thread;
+    thread->start();
+    progress_.start();
+}
+
+void TFileList::finishJob(const std::shared_ptr<Job>& job) {
+    if (job != job_ || job->generation != generation_) return;  // a newer read replaced it
+    job_.reset();
+    const bool cancelled = job->outcome.cancelled;
+    beginResetModel();
+    if (cancelled) {
+        // What was read so far stays listed, in order.
+        FileListModel::sortOutcome(job->outcome, job->order);
+    }
+    core_.adopt(std::move(job->outcome), true);
+    endResetModel();
+    emit readProgress(core_.size());
+    emit readFinished(cancelled);
+}
+
+void TFileList::cancel() {
+    if (job_) job_->cancel.cancel();
+}
+
+void TFileList::waitForRead() {
+    if (!worker_) return;
+    worker_->wait();
+    // Deliver the queued end of the read, so its outcome is adopted now.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+FileInfo TFileList::infoOfColumn(int column) {
+    switch (column) {
+        case ColName:
+            return FileInfo::Name;
+        case ColExt:
+            return FileInfo::DosExt;
+        case ColSize:
+            return FileInfo::Size;
+        case ColAttrib:
+            return FileInfo::Attributes;
+        case ColModified:
+            return FileInfo::Modified;
+        default:
+            return FileInfo::All;
+    }
+}
+
+void TFileList::sortByInfo(FileInfo info) {
+    SortOrder before = core_.sortOrder();
+    SortOrder after = before;
+    if (!applySortClick(after, info, core_.viewColumns())) return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    QModelIndexList from = persistentIndexList();
+    std::vector<uint32_t> keys;
+    keys.reserve(static_cast<std::size_t>(from.size()));
+    for (const QModelIndex& i : from)
+        keys.push_back(core_.entry(static_cast<std::size_t>(i.row())).nameOffset);
+    core_.setSortOrder(after);
+    if (!from.isEmpty()) {
+        // Entries keep their name offsets through a sort: map old rows to new.
+        std::unordered_map<uint32_t, int> rowOf;
+        rowOf.reserve(core_.size());
+        for (std::size_t r = 0; r < core_.size(); ++r) rowOf[core_.entry(r).nameOffset] = static_cast<int>(r);
+        QModelIndexList to;
+        to.reserve(from.size());
+        for (qsizetype k = 0; k < from.size(); ++k) {
+            to.append(index(rowOf[keys[static_cast<std::size_t>(k)]], from[k].column()));
+        }
+        changePersistentIndexList(from, to);
+    }
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+int TFileList::addFile(const std::string& path) {
+    beginResetModel();
+    auto row = core_.addFile(path);
+    endResetModel();
+    return row ? static_cast<int>(*row) : -1;
+}
+
+void TFileList::setFolderSize(int row, uint64_t bytes) {
+    if (row < 0 || row >= rowCount()) return;
+    FileEntry& e = core_.entry(static_cast<std::size_t>(row));
+    if (!e.isFolder()) return;
+    e.size = bytes;
+    e.flags |= kEntrySizeKnown;
+    emit dataChanged(index(row, ColSize), index(row, ColSize));
+}
+
+void TFileList::setDragMark(int row, bool on) {
+    if (row < 0) {
+        for (std::size_t r = 0; r < core_.size(); ++r)
+            core_.entry(r).flags &= static_cast<uint8_t>(~kEntryDragMark);
+        return;
+    }
+    if (row >= rowCount()) return;
+    FileEntry& e = core_.entry(static_cast<std::size_t>(row));
+    if (on) {
+        e.flags |= kEntryDragMark;
+    } else {
+        e.flags &= static_cast<uint8_t>(~kEntryDragMark);
+    }
+}
+
+}  // namespace arbel::ui
