@@ -39,10 +39,14 @@ std::string configPath(const std::string& programDir) {
                         (::geteuid() != 0 || ::stat(portable.c_str(), &st) == 0);
         if (writable) return portable;
     }
+    return join(settingsFolder(), kFileName);
+}
+
+std::string settingsFolder() {
     // The XDG rule: a relative XDG_CONFIG_HOME is invalid and ignored.
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     std::string base = xdg && *xdg == '/' ? std::string(xdg) : join(homeDir(), ".config");
-    return join(join(base, "arbel"), kFileName);
+    return join(base, "arbel");
 }
 
 }  // namespace arbel::config

@@ -104,12 +104,14 @@ Result<std::string> readForUpdate(const std::string& path) {
     return bytes;
 }
 
-Status replaceFile(const std::string& path, std::string_view bytes) {
+Status replaceFile(const std::string& path, std::string_view bytes, const std::string& creatableFolder) {
     auto resolved = resolveLinks(path);
     if (!resolved) return resolved.error();
     const std::string& target = *resolved;
     std::string dir = dirName(target);
-    if (int e = makeFolders(dir)) return errnoError(path, e);
+    if (!creatableFolder.empty() && dir == creatableFolder) {
+        if (int e = makeFolders(dir)) return errnoError(path, e);
+    }
 
     mode_t mode = 0600;
     uid_t uid = uid_t(-1);

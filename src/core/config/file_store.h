@@ -21,10 +21,12 @@ Result<std::string> readForUpdate(const std::string& path);
 // either the old file whole or the new one whole: the bytes go to a temporary
 // file in the same folder, are flushed to disk, and the temporary file is then
 // renamed over the old one. A symbolic link at path is followed, so the file it
-// points to is replaced and the link stays. Missing parent folders are created
-// (mode 0700). An existing file keeps its permissions and, where allowed, its
+// points to is replaced and the link stays. A missing folder is created (mode
+// 0700, with its missing parents) only when it is creatableFolder, the settings
+// folder the program chose itself; any other missing folder refuses the write,
+// so a mistyped path never sprouts folders. An existing file keeps its permissions and, where allowed, its
 // owner; a file the user may not write is refused with EACCES, as the system
 // refuses writes to a read-only file.
-Status replaceFile(const std::string& path, std::string_view bytes);
+Status replaceFile(const std::string& path, std::string_view bytes, const std::string& creatableFolder = {});
 
 }  // namespace arbel::config

@@ -39,7 +39,7 @@ void IniFile::update(Edit&& edit) {
     if (!current) throw WriteError(path_, current.error().code);
     IniText text = IniText::parse(*current);
     if (!edit(text)) return;
-    Status s = replaceFile(path_, text.serialize());
+    Status s = replaceFile(path_, text.serialize(), settingsFolder());
     if (!s) throw WriteError(path_, s.error().code);
 }
 

@@ -99,7 +99,10 @@ private:
 // Where "Arbelwin.cfg" lives: in programDir when that folder is writable (a
 // portable install; for root, which may write anywhere, only when the file is
 // already there), else in $XDG_CONFIG_HOME/arbel (an unset or relative
-// XDG_CONFIG_HOME means ~/.config). Missing folders are created by the first write.
+// XDG_CONFIG_HOME means ~/.config).
 std::string configPath(const std::string& programDir);
+// $XDG_CONFIG_HOME/arbel (or ~/.config/arbel): the one folder that a write creates
+// when it is missing. A settings file in any other missing folder cannot be written.
+std::string settingsFolder();
 
 }  // namespace arbel::config

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -123,11 +124,24 @@ TEST(FileStore, ReplacementKeepsLinksModeAndCreatesFolders) {
     ASSERT_EQ(::stat(real.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
 
-    // The settings folder of a new user does not exist yet.
-    std::string fresh = dir / "home/.config/arbel/Arbelwin.cfg";
+    // The settings folder of a new user does not exist yet: the first write makes
+    // it. Any other missing folder refuses the write.
+    std::string missing = dir / "no/such/Arbelwin.cfg";
+    IniFile elsewhere(missing);
+    expectRefused(elsewhere, missing);
+    EXPECT_FALSE(test::exists(dir / "no"));
+
+    const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
+    std::string savedXdg = oldXdg ? oldXdg : "";
+    ::setenv("XDG_CONFIG_HOME", (dir / "home/.config").c_str(), 1);
+    std::string fresh = configPath(dir / "no/program/folder");
+    EXPECT_EQ(fresh, dir / "home/.config/arbel/Arbelwin.cfg");
     IniFile first(fresh);
     first.writeString("Quenby", "blue", "no");
+    oldXdg ? ::setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(readFile(fresh), "[Quenby]\nblue=no\n");
+    ASSERT_EQ(::stat((dir / "home/.config/arbel").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
 }
 
 // A writer killed at random moments, over and over: every time, the file must be
