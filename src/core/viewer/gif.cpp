@@ -50,10 +50,23 @@ bool gatherSubBlocks(Reader& r, std::vector<uint8_t>& out) {
     return true;
 }
 
-// Decodes variable-length LZW codes into out[0, total). Every table entry is a run
-// already present in the output (its prefix's run plus the next run's first byte), so
-// an entry is two numbers and a string is one memcpy. Returns the number of pixels
-// written, or -1 for a code outside the table.
+// Copies a run in 16-byte steps, writing up to 15 bytes past dst + len (the output
+// has that much slack; what lands there is overwritten later). Each step loads before
+// it stores, and a run never reaches past dst, so an adjacent source is read intact.
+inline void copyRun(uint8_t* dst, const uint8_t* src, size_t len) {
+    for (size_t k = 0; k < len; k += 16) {
+        uint8_t tmp[16];
+        std::memcpy(tmp, src + k, 16);
+        std::memcpy(dst + k, tmp, 16);
+    }
+}
+
+constexpr size_t kSlack = 16;
+
+// Decodes variable-length LZW codes into out[0, total); out has kSlack bytes beyond.
+// Every table entry is a run already present in the output (its prefix's run plus the
+// next run's first byte), so an entry is two numbers and a string is one copy.
+// Returns the number of pixels written, or -1 for a code outside the table.
 int64_t lzwDecode(const uint8_t* data, size_t bytes, int minCodeSize, uint8_t* out, size_t total) {
     const int clearCode = 1 << minCodeSize;
     const int endCode = clearCode + 1;
@@ -63,6 +76,7 @@ int64_t lzwDecode(const uint8_t* data, size_t bytes, int minCodeSize, uint8_t* o
     const uint64_t totalBits = static_cast<uint64_t>(bytes) * 8;
     uint64_t bitPos = 0;
     int width = minCodeSize + 1;
+    uint32_t mask = (1u << width) - 1;
     int next = endCode + 1;
     int old = -1;
     size_t oldPos = 0, oldLen = 0;
@@ -72,44 +86,40 @@ int64_t lzwDecode(const uint8_t* data, size_t bytes, int minCodeSize, uint8_t* o
         if (bitPos + width > totalBits) break;  // the data ran out before the end code
         uint64_t word;
         std::memcpy(&word, data + (bitPos >> 3), 8);
-        int code = static_cast<int>((word >> (bitPos & 7)) & ((1u << width) - 1));
+        int code = static_cast<int>((word >> (bitPos & 7)) & mask);
         bitPos += width;
-
-        if (code == clearCode) {
-            width = minCodeSize + 1;
-            next = endCode + 1;
-            old = -1;
-            continue;
-        }
-        if (code == endCode) break;
 
         size_t len;
         if (code < clearCode) {
             out[pos] = static_cast<uint8_t>(code);
             len = 1;
+        } else if (code == clearCode) {
+            width = minCodeSize + 1;
+            mask = (1u << width) - 1;
+            next = endCode + 1;
+            old = -1;
+            continue;
+        } else if (code == endCode) {
+            break;
         } else if (old < 0) {
             return -1;  // the first code after a clear must be a single pixel
         } else if (code < next) {
             len = length[code];
-            size_t n = std::min(len, total - pos);
-            std::memcpy(out + pos, out + start[code], n);
-            if (n < len) {
-                pos += n;
-                break;
-            }
-        } else if (code == next && next < kMaxCodes) {
-            // The string of the previous code followed by its own first pixel.
-            len = oldLen + 1;
-            size_t n = std::min(oldLen, total - pos);
-            std::memcpy(out + pos, out + oldPos, n);
-            if (n < oldLen) {
-                pos += n;
-                break;
-            }
-            if (pos + oldLen >= total) {
+            if (len > total - pos) {
+                std::memcpy(out + pos, out + start[code], total - pos);
                 pos = total;
                 break;
             }
+            copyRun(out + pos, out + start[code], len);
+        } else if (code == next && next < kMaxCodes) {
+            // The string of the previous code followed by its own first pixel.
+            len = oldLen + 1;
+            if (len > total - pos) {
+                std::memcpy(out + pos, out + oldPos, std::min(oldLen, total - pos));
+                pos = total;
+                break;
+            }
+            copyRun(out + pos, out + oldPos, oldLen);
             out[pos + oldLen] = out[oldPos];
         } else {
             return -1;
@@ -119,7 +129,10 @@ int64_t lzwDecode(const uint8_t* data, size_t bytes, int minCodeSize, uint8_t* o
             start[next] = static_cast<uint32_t>(oldPos);
             length[next] = static_cast<uint16_t>(oldLen + 1);
             ++next;
-            if (next == (1 << width) && width < 12) ++width;
+            if (next == (1 << width) && width < 12) {
+                ++width;
+                mask = (1u << width) - 1;
+            }
         }
         old = code;
         oldPos = pos;
@@ -245,27 +258,44 @@ Decoder::Step Decoder::readImage(const GraphicControl& gc) {
             error_ = "the picture is too large to show";
             return Step::Fail;
         }
-        indices_.resize(static_cast<size_t>(total));
-        int64_t produced = lzwDecode(data_.data(), data_.size() - 8, minCodeSize, indices_.data(),
-                                     static_cast<size_t>(total));
+        f.palette = pal;
+        // The usual frame (whole, not interlaced) decodes straight into its storage.
+        const bool direct = !f.interlaced && kept == total;
+        std::vector<uint8_t>& out = direct ? f.indices : indices_;
+        out.resize(static_cast<size_t>(total) + kSlack);
+        int64_t produced =
+            lzwDecode(data_.data(), data_.size() - 8, minCodeSize, out.data(), static_cast<size_t>(total));
         if (produced < 0) return Step::Fail;
 
-        // Pixels the stream did not reach stay transparent.
-        f.pixels.assign(static_cast<size_t>(kept), 0);
-        bool opaque = produced == total;
-        for (int y = 0; y < f.clipHeight; ++y) {
-            int streamRow = f.interlaced ? interlacedStreamRow(y, f.height) : y;
-            int64_t rowStart = int64_t(streamRow) * f.width;
-            int64_t avail = std::clamp<int64_t>(produced - rowStart, 0, f.clipWidth);
-            const uint8_t* src = indices_.data() + rowStart;
-            Argb* dst = f.pixels.data() + int64_t(y) * f.clipWidth;
-            for (int64_t x = 0; x < avail; ++x) dst[x] = pal[src[x]];
+        if (produced == total) {
+            if (direct) {
+                f.indices.resize(static_cast<size_t>(total));
+            } else {
+                f.indices.resize(static_cast<size_t>(kept));
+                for (int y = 0; y < f.clipHeight; ++y) {
+                    int streamRow = f.interlaced ? interlacedStreamRow(y, f.height) : y;
+                    std::memcpy(f.indices.data() + size_t(y) * f.clipWidth,
+                                indices_.data() + size_t(streamRow) * f.width, size_t(f.clipWidth));
+                }
+            }
+            f.opaque = !f.transparent ||
+                       std::memchr(f.indices.data(), f.transparentIndex, f.indices.size()) == nullptr;
+        } else {
+            // Pixels the stream did not reach stay transparent.
+            f.pixels.assign(static_cast<size_t>(kept), 0);
+            for (int y = 0; y < f.clipHeight; ++y) {
+                int streamRow = f.interlaced ? interlacedStreamRow(y, f.height) : y;
+                int64_t rowStart = int64_t(streamRow) * f.width;
+                int64_t avail = std::clamp<int64_t>(produced - rowStart, 0, f.clipWidth);
+                const uint8_t* src = out.data() + rowStart;
+                Argb* dst = f.pixels.data() + int64_t(y) * f.clipWidth;
+                for (int64_t x = 0; x < avail; ++x) dst[x] = pal[src[x]];
+            }
+            f.indices.clear();
+            f.indices.shrink_to_fit();
+            f.opaque = false;
         }
-        if (f.transparent || !opaque) {
-            opaque = std::none_of(f.pixels.begin(), f.pixels.end(), [](Argb p) { return p == 0; });
-        }
-        f.opaque = opaque;
-        if (!opaque) img_.anyTransparent = true;
+        if (!f.opaque) img_.anyTransparent = true;
     }
     if (f.transparent) img_.anyTransparent = true;
     pixelBudget_ += kept;
@@ -351,6 +381,13 @@ Result<GifImage> Decoder::run() {
 }
 
 }  // namespace
+
+std::vector<Argb> GifFrame::colours() const {
+    if (!pixels.empty()) return pixels;
+    std::vector<Argb> out(indices.size());
+    for (size_t i = 0; i < indices.size(); ++i) out[i] = palette[indices[i]];
+    return out;
+}
 
 Result<GifImage> decodeGif(const uint8_t* data, size_t size, const GifLimits& limits) {
     Decoder d(data, size, limits);

@@ -4,6 +4,7 @@
 // are never trusted: frames are clipped to the logical screen, the screen and the
 // total of decoded pixels are capped, and LZW codes are checked.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,7 +30,16 @@ struct GifFrame {
     int delayCs = 0;       // the recorded delay in hundredths of a second
     uint8_t disposal = 0;  // 0 unspecified, 1 leave, 2 restore to background, 3 restore to previous
     bool opaque = true;    // no pixel of the clipped area is transparent
+    // The clipped area as colour indices into palette (the transparent index maps to
+    // 0), a quarter of the memory of ready colours. A stream that ended before the
+    // last pixel leaves no index free to mean "not drawn": such a frame holds its
+    // colours in `pixels` instead, the missing ones transparent.
+    std::vector<uint8_t> indices;
     std::vector<Argb> pixels;
+    std::array<Argb, 256> palette{};
+
+    // The clipped area's colours, row by row, whichever way they are held.
+    std::vector<Argb> colours() const;
 };
 
 struct GifImage {

@@ -46,19 +46,27 @@ void GifPlayer::restart() {
 void GifPlayer::draw(int index) {
     const GifFrame& f = image_->frames[index];
     const int w = image_->width;
-    if (f.pixels.empty()) return;  // nothing of it lies on the screen
+    if (f.clipWidth == 0) return;  // nothing of it lies on the screen
     if (f.disposal == 3) {
         saved_.resize(static_cast<size_t>(f.clipWidth) * f.clipHeight);
         for (int y = 0; y < f.clipHeight; ++y)
             std::memcpy(saved_.data() + size_t(y) * f.clipWidth,
                         canvas_.data() + size_t(f.clipTop + y) * w + f.clipLeft, sizeof(Argb) * f.clipWidth);
     }
+    const bool indexed = f.pixels.empty();
+    const Argb* pal = f.palette.data();
     for (int y = 0; y < f.clipHeight; ++y) {
-        const Argb* src = f.pixels.data() + size_t(y) * f.clipWidth;
         Argb* dst = canvas_.data() + size_t(f.clipTop + y) * w + f.clipLeft;
-        if (f.opaque) {
-            std::memcpy(dst, src, sizeof(Argb) * f.clipWidth);
+        if (indexed) {
+            const uint8_t* src = f.indices.data() + size_t(y) * f.clipWidth;
+            if (f.opaque) {
+                for (int x = 0; x < f.clipWidth; ++x) dst[x] = pal[src[x]];
+            } else {
+                for (int x = 0; x < f.clipWidth; ++x)
+                    if (Argb c = pal[src[x]]) dst[x] = c;
+            }
         } else {
+            const Argb* src = f.pixels.data() + size_t(y) * f.clipWidth;
             for (int x = 0; x < f.clipWidth; ++x)
                 if (src[x]) dst[x] = src[x];
         }

@@ -56,8 +56,8 @@ TEST(GifDecode, PixelsTakeTheirColoursFromTheGlobalOrLocalTable) {
     auto img = decodeOk(buildGif(3, 2, kPal, {a, b}));
     ASSERT_TRUE(img);
     ASSERT_EQ(img->frames.size(), 2u);
-    EXPECT_EQ(img->frames[0].pixels, (std::vector<Argb>{kRed, kGreen, kBlue, kBlue, kGreen, kRed}));
-    EXPECT_EQ(img->frames[1].pixels, std::vector<Argb>{0xFF123456});
+    EXPECT_EQ(img->frames[0].colours(), (std::vector<Argb>{kRed, kGreen, kBlue, kBlue, kGreen, kRed}));
+    EXPECT_EQ(img->frames[1].colours(), std::vector<Argb>{0xFF123456});
     EXPECT_TRUE(img->frames[1].hasLocalTable);
     EXPECT_EQ(img->frames[1].colourBits, 1);
 }
@@ -87,7 +87,7 @@ TEST(GifDecode, LongCodeStreamsRoundTripThroughFullAndDeferredTables) {
             bytes += ';';
             auto img = decodeOk(bytes);
             ASSERT_TRUE(img);
-            const auto& px = img->frames[0].pixels;
+            const auto& px = img->frames[0].colours();
             ASSERT_EQ(px.size(), f.indices.size());
             size_t bad = 0;
             for (size_t i = 0; i < px.size(); ++i)
@@ -107,7 +107,7 @@ TEST(GifDecode, InterlacedImageEqualsItsPlainTwin) {
         auto b = decodeOk(buildGif(5, h, kPal, {inter}));
         ASSERT_TRUE(a && b);
         EXPECT_TRUE(b->frames[0].interlaced);
-        EXPECT_EQ(a->frames[0].pixels, b->frames[0].pixels) << "height " << h;
+        EXPECT_EQ(a->frames[0].colours(), b->frames[0].colours()) << "height " << h;
     }
 }
 
@@ -119,7 +119,7 @@ TEST(GifDecode, TransparentIndexLeavesPixelsClear) {
     ASSERT_TRUE(img);
     EXPECT_TRUE(img->anyTransparent);
     EXPECT_FALSE(img->frames[0].opaque);
-    EXPECT_EQ(img->frames[0].pixels, (std::vector<Argb>{kRed, 0u}));
+    EXPECT_EQ(img->frames[0].colours(), (std::vector<Argb>{kRed, 0u}));
 }
 
 TEST(GifDecode, FramesAreClippedToTheLogicalScreen) {
@@ -133,9 +133,9 @@ TEST(GifDecode, FramesAreClippedToTheLogicalScreen) {
     EXPECT_EQ(img->height, 4);
     EXPECT_EQ(img->frames[0].clipWidth, 2);
     EXPECT_EQ(img->frames[0].clipHeight, 2);
-    EXPECT_EQ(img->frames[0].pixels.size(), 4u);
+    EXPECT_EQ(img->frames[0].colours().size(), 4u);
     EXPECT_EQ(img->frames[1].clipWidth, 0);
-    EXPECT_TRUE(img->frames[1].pixels.empty());
+    EXPECT_TRUE(img->frames[1].colours().empty());
 
     GifPlayer p(img);
     p.setCurrentFrame(2);  // drawing a clipped-away frame touches nothing
@@ -195,7 +195,7 @@ TEST(GifDecode, EveryTruncationEitherFailsOrKeepsWholeFrames) {
         // Cut between blocks (no trailer): the frames present are complete ones.
         ASSERT_GE(r->frames.size(), 1u) << n;
         for (size_t i = 0; i < r->frames.size(); ++i)
-            EXPECT_EQ(r->frames[i].pixels, whole->frames[i].pixels) << "cut at " << n;
+            EXPECT_EQ(r->frames[i].colours(), whole->frames[i].colours()) << "cut at " << n;
     }
     // Cut inside the first image's data: refused, not shown half-decoded.
     EXPECT_FALSE(decode(full.substr(0, full.size() / 3)).ok());
@@ -213,7 +213,7 @@ TEST(GifDecode, ShortCodeStreamLeavesTheRestTransparent) {
     s += '\x02' + test::subBlocks(w.finish()) + ";";
     auto img = decodeOk(s);
     ASSERT_TRUE(img);
-    EXPECT_EQ(img->frames[0].pixels, (std::vector<Argb>{kRed, kGreen, 0u, 0u}));
+    EXPECT_EQ(img->frames[0].colours(), (std::vector<Argb>{kRed, kGreen, 0u, 0u}));
     EXPECT_TRUE(img->anyTransparent);
 }
 
