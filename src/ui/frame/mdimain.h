@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QMdiArea>
 #include <QPointer>
 #include <QTimer>
 #include <functional>
@@ -20,7 +21,6 @@
 #include "core/config/ini_file.h"
 
 class QLabel;
-class QMdiArea;
 class QMdiSubWindow;
 class QLineEdit;
 
