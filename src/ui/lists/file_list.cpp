@@ -1,5 +1,7 @@
 #include "ui/lists/file_list.h"
 
+#include "core/lists/whatdisk.h"
+
 #include <QApplication>
 #include <QLocale>
 #include <QStyle>
@@ -15,6 +17,7 @@ struct TFileList::Job {
     CancelToken cancel;
     std::atomic<uint64_t> seen{0};
     ReadOutcome outcome;
+    std::optional<uint64_t> freeBytes;
 };
 
 namespace {
@@ -158,6 +161,7 @@ void TFileList::rereadNow() {
     beginResetModel();
     core_.reread();
     endResetModel();
+    freeBytes_ = core_.folders().empty() ? std::nullopt : freeBytes(core_.folders().folders().front());
     emit readFinished(false);
 }
 
@@ -179,6 +183,7 @@ void TFileList::rereadAsync() {
     QThread* thread = QThread::create([job] {
         job->outcome = readFolders(job->request, &job->cancel, [&](uint64_t n) { job->seen.store(n); });
         if (!job->outcome.cancelled) FileListModel::sortOutcome(job->outcome, job->order);
+        if (!job->request.folders.empty()) job->freeBytes = freeBytes(job->request.folders.front());
     });
     connect(thread, &QThread::finished, this, [this, job, thread] {
         if (worker_ == thread) worker_ = nullptr;
@@ -201,6 +206,7 @@ void TFileList::finishJob(const std::shared_ptr<Job>& job) {
         FileListModel::sortOutcome(job->outcome, job->order);
     }
     core_.adopt(std::move(job->outcome), true);
+    freeBytes_ = job->freeBytes;
     endResetModel();
     emit readProgress(core_.size());
     emit readFinished(cancelled);

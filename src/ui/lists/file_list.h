@@ -12,6 +12,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "core/lists/file_list_model.h"
 
@@ -67,6 +68,9 @@ public:
     void rereadAsync();
     void cancel();
     bool reading() const { return worker_ != nullptr; }
+    // Free bytes of the first folder's volume, asked along with the last read
+    // (off the interface thread, as a hung mount would block it).
+    std::optional<uint64_t> lastFreeBytes() const { return freeBytes_; }
     // Waits for a running read (tests, closing).
     void waitForRead();
 
@@ -98,6 +102,7 @@ private:
     QThread* worker_ = nullptr;
     QTimer progress_;
     uint64_t generation_ = 0;
+    std::optional<uint64_t> freeBytes_;
 };
 
 // Qt text for name bytes: UTF-8 where valid, replacement marks elsewhere.

@@ -1,21 +1,35 @@
 #include "ui/lists/folder_windows.h"
 
 #include "ui/frame/mdimain.h"
+#include "ui/lists/auto_folder_window.h"
+#include "ui/lists/folder_window.h"
 
 namespace arbel::ui {
 
-ChildWindow* openFolderWindow(Tmdimain&, const std::string&) {
-    return nullptr;
+ChildWindow* openFolderWindow(Tmdimain& frame, const std::string& folder) {
+    return new Tmdisublist(frame, folder);
 }
 
-ChildWindow* openAutoFolderWindow(Tmdimain&, const std::string&) {
-    return nullptr;
+ChildWindow* openAutoFolderWindow(Tmdimain& frame, const std::string& folder) {
+    if (ChildWindow* existing = autoFolderWindow(frame)) {
+        frame.activateChild(existing);
+        return existing;
+    }
+    return new Tautodirview(frame, folder);
 }
 
-void autoFolderFollow(Tmdimain&, const std::string&) {}
+void autoFolderFollow(Tmdimain& frame, const std::string& folder) {
+    ChildWindow* window = autoFolderWindow(frame);
+    if (!window || !frame.state().autoWindowOpen) return;
+    frame.state().targetFolder = folder;
+    window->refreshWindow(RefreshSignal::None);
+}
 
 ChildWindow* autoFolderWindow(Tmdimain& frame) {
-    return frame.currentOf(ActiveKind::Auto);
+    for (ChildWindow* w : frame.children()) {
+        if (w->kind() == ActiveKind::Auto) return w;
+    }
+    return nullptr;
 }
 
 }  // namespace arbel::ui

@@ -1,0 +1,38 @@
+#include "ui/lists/auto_folder_window.h"
+
+#include <QMdiArea>
+
+#include "ui/app/scope_guards.h"
+#include "ui/frame/mdimain.h"
+
+namespace arbel::ui {
+
+Tautodirview::Tautodirview(Tmdimain& frame, std::string folder) : FileWindow(frame, ActiveKind::Auto) {
+    applyStoredSettings(config::keys::AutoStyle, config::keys::AutoFolder);
+    AppState& st = frame.state();
+    st.autoWindowOpen = true;
+    st.targetFolder = std::move(folder);
+    updateWith(RefreshSignal::CaptionUpdate);
+    finishCreation();
+}
+
+void Tautodirview::ActivateForm() {
+    frame().state().autoWindowOpen = true;
+    FileWindow::ActivateForm();
+}
+
+void Tautodirview::updateWith(RefreshSignal mode) {
+    AppState& st = frame().state();
+    if (!st.autoWindowOpen) return;
+    std::optional<FrozenUpdates> frozen;
+    if (!st.startupPhase) frozen.emplace(frame().clientArea());
+    if (mode == RefreshSignal::None && frame().child(windowId()) == this) raise();
+    const std::string folder = st.targetFolder.empty() ? shownFolder() : st.targetFolder;
+    setShownPath(folder);
+    setUpEnabled(!folder.empty() && folder != "/");
+    // Whatever the signal, this window shows the folder as it is now.
+    if (!folder.empty()) readFolder(folder);
+    st.targetFolder.clear();
+}
+
+}  // namespace arbel::ui

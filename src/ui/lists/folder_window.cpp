@@ -1,0 +1,46 @@
+#include "ui/lists/folder_window.h"
+
+#include <sys/stat.h>
+
+#include "ui/frame/mdimain.h"
+
+namespace arbel::ui {
+
+namespace {
+
+bool isFolder(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+Tmdisublist::Tmdisublist(Tmdimain& frame, std::string folder) : FileWindow(frame, ActiveKind::List) {
+    applyStoredSettings(config::keys::ListStyle, config::keys::ListFolder);
+    setShownPath(folder);
+    if (isFolder(folder)) {
+        frame.state().targetFolder.clear();
+        updateWith(frame.state().pendingUpdate);
+    }
+    finishCreation();
+}
+
+void Tmdisublist::updateWith(RefreshSignal mode) {
+    AppState& st = frame().state();
+    if (mode == RefreshSignal::DelUpdate || mode == RefreshSignal::Dc) mode = RefreshSignal::None;
+    if (mode == RefreshSignal::Format) {
+        if (!st.targetFolder.empty()) setShownPath(st.targetFolder);
+        mode = RefreshSignal::None;
+    }
+    setUpEnabled(shownFolder() != "/" && !shownFolder().empty());
+    // Files may have changed under these modes: read again. The others only
+    // recompute the status lines over the entries as they are.
+    if (mode == RefreshSignal::None || mode == RefreshSignal::Yes || mode == RefreshSignal::Deletes) {
+        readFolder(shownFolder());
+    } else {
+        afterRead();
+    }
+    st.targetFolder.clear();
+}
+
+}  // namespace arbel::ui
