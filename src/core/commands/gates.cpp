@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include "core/commands/trash_location.h"
+
 namespace arbel::commands {
 
 bool dialogBusy(const CommandState& s) {
@@ -172,7 +174,7 @@ FileQueries diskQueries() {
         struct stat st;
         return ::stat(p.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
     };
-    q.isTrash = [](const std::string&) { return false; };
+    q.isTrash = [](const std::string& p) { return isTrashLocation(p); };
     return q;
 }
 

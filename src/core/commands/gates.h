@@ -107,7 +107,7 @@ struct FileQueries {
     std::function<bool(const std::string&)> isTrash;   // a trash location
 };
 
-// Real file-system answers: stat following links, and no trash knowledge.
+// Real file-system answers: stat following links; trash folders of this user.
 FileQueries diskQueries();
 
 OpenRoute routeOpenSelected(const CommandState& s, const OpenInputs& in, const FileQueries& fs);
