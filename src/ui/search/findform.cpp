@@ -32,6 +32,7 @@
 #include "ui/frame/mdimain.h"
 #include "ui/search/find_job.h"
 #include "ui/search/find_results_model.h"
+#include "ui/viewer/mdiview.h"
 
 namespace arbel::ui {
 
@@ -244,6 +245,8 @@ void Tfindform::buildControls() {
     for (int c = 0; c < FindResultsModel::ColumnCount; ++c) ListBox1->setColumnWidth(c, widths[c]);
     ListBox1->viewport()->installEventFilter(this);
     connect(ListBox1, &QTreeView::doubleClicked, this, &Tfindform::ListBox1DblClick);
+    connect(ListBox1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &Tfindform::ListBox1Change);
 
     stb = new QStatusBar(this);
     stb->setSizeGripEnabled(false);
@@ -436,6 +439,16 @@ void Tfindform::ListBox1DblClick() {
     frame_.Selected1Click();
 }
 
+void Tfindform::ListBox1Change() {
+    // The auto viewer follows the first selected result; it is also what Rename takes.
+    const auto rows = selectedRows();
+    if (rows.empty()) return;
+    const std::string path = rows.front().folder + rows.front().name;
+    frame_.state().viewerFile = path;
+    frame_.state().renameTarget = path;
+    autoViewerFollow(frame_, path);
+}
+
 bool Tfindform::eventFilter(QObject* watched, QEvent* event) {
     if (watched != ListBox1->viewport()) return QWidget::eventFilter(watched, event);
     const auto type = event->type();
@@ -462,11 +475,11 @@ bool Tfindform::eventFilter(QObject* watched, QEvent* event) {
             rightButtonPopup_ = false;
             Timer1.stop();
             break;
-        default:  // double click: toggle the row under the pointer and open it
+        default:  // double click: toggle the row under the pointer and view it
             rightButtonPopup_ = false;
             Timer1.stop();
             toggle(at);
-            if (at.isValid()) ListBox1DblClick();
+            if (at.isValid()) openFileViewer(frame_, model_->row(at.row()).fullPath());
             break;
     }
     return true;

@@ -93,6 +93,7 @@ public slots:
     void combo1Change(int index);
     void DirectoryListBox1Change();
     void ListBox1DblClick();
+    void ListBox1Change();
 
 signals:
     // A search ended and the list holds all its rows.
