@@ -133,7 +133,9 @@ Tfindform::Tfindform(Tmdimain& frame, const std::string& startFolder)
 }
 
 Tfindform::~Tfindform() {
-    if (!closing_) {
+    // Deleted without a close: tell the frame, unless the frame itself is going (its
+    // state is gone by the time its children are deleted).
+    if (!closing_ && Tmdimain::instance() == &frame_) {
         closing_ = true;
         frame_.dialogClosed(DialogTag::FindForm);
     }
