@@ -699,7 +699,7 @@ bool TDirTree::checkDrives() {
         if (st.ok() && S_ISDIR(st->st_mode)) checkSubfolders(insertChildSorted(parent, name, 0, false));
     }
     ++changeLock_;
-    if (changed && selected_) select(selected_);
+    if (changed && selected_) selectionChangedTo(selected_);
     return changed;
 }
 
@@ -719,13 +719,18 @@ bool TDirTree::deviceChanged() {
     bool changed = checkDrives();
     if (!changed) checkMedia();
     ++changeLock_;
-    if (selected_) select(selected_);
+    if (selected_) selectionChangedTo(selected_);
     return changed;
 }
 
 // ---------------------------------------------------------------- selection
 
 void TDirTree::select(TreeNode* node) {
+    if (node == selected_) return;
+    selectionChangedTo(node);
+}
+
+void TDirTree::selectionChangedTo(TreeNode* node) {
     selected_ = node;
     if (observer_ && !resetting_) observer_->selectionChanged(node);
     if (changeLock_ != 0 || !node) return;
@@ -753,7 +758,8 @@ void TDirTree::click() {
     const Volume* v = volumeOfNode(selected_);
     if (!v) return;
     auto known = driveSerials_.find(v->mountPoint);
-    if (known == driveSerials_.end() || GetDriveSerial(v->mountPoint) != known->second) select(selected_);
+    if (known == driveSerials_.end() || GetDriveSerial(v->mountPoint) != known->second)
+        selectionChangedTo(selected_);
 }
 
 // ---------------------------------------------------------------- the program's operations
@@ -823,7 +829,7 @@ void TDirTree::RefreshTree() {
         auto it = driveDirs_.find(mp);
         std::string target = it == driveDirs_.end() ? mountNodeForm(mp) : it->second;
         (void)GoToDir(target);
-        if (SelectedDir() != target) select(roots_[i].get());
+        if (SelectedDir() != target) selectionChangedTo(roots_[i].get());
     }
 }
 
@@ -834,7 +840,7 @@ void TDirTree::RefreshNode(TreeNode* node) {
     node->childrenChecked_ = false;
     setExpandedNotify(node, false);
     checkSubfolders(node);
-    if (moved) select(node);
+    if (moved) selectionChangedTo(node);
 }
 
 void TDirTree::AddDirPath(std::string_view path) {
@@ -872,7 +878,7 @@ void TDirTree::DeleteDir(std::string_view path) {
         return;
     }
     TreeNode* parent = node->parent_;
-    if (removeNode(node)) select(parent);
+    if (removeNode(node)) selectionChangedTo(parent);
 }
 
 Status TDirTree::RenameDir(std::string_view oldPath, std::string_view newName) {
@@ -886,7 +892,7 @@ Status TDirTree::RenameDir(std::string_view oldPath, std::string_view newName) {
     if (observer_) observer_->nodeChanged(node);
     sortChildren(node->parent_);
     // The loaded subtree's paths follow by themselves: nodes hold names, not paths.
-    if (selected_ && isAncestorOrSelf(node, selected_)) select(selected_);
+    if (selected_ && isAncestorOrSelf(node, selected_)) selectionChangedTo(selected_);
     return {};
 }
 

@@ -138,8 +138,9 @@ public:
 
     // ---- what a view drives
     TreeNode* selected() const { return selected_; }
-    // The view's selection moved to node: checks the medium of its volume, records the
-    // folder as the volume's last one, raises OnChange.
+    // The selection moves to node: checks the medium of its volume, records the
+    // folder as the volume's last one, raises OnChange. Selecting the node that is
+    // already selected changes nothing and raises nothing.
     void select(TreeNode* node);
     // A click on the selected node: re-reads its volume when the medium changed.
     void click();
@@ -203,6 +204,8 @@ private:
     void refreshVolume(size_t index, const VolumeState& state);
     void rebuildVolumeParents();
     void collapseSubtree(TreeNode* node);
+    // The selection-changed steps for node, whether or not it was selected before.
+    void selectionChangedTo(TreeNode* node);
     TreeNode* volumeNodeFor(std::string_view nodePath) const;
     size_t volumeIndex(const TreeNode* volumeNode) const { return volumeNode->row_; }
     std::vector<Volume> filteredVolumes();

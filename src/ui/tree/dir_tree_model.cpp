@@ -1,0 +1,215 @@
+#include "ui/tree/dir_tree_model.h"
+
+#include <QStringDecoder>
+
+#include "ui/app/scope_guards.h"
+#include "ui/icons/type_icons.h"
+
+namespace arbel::ui {
+
+namespace {
+
+// Node pointers are aligned, so the low bit is free to mark a placeholder row.
+constexpr quintptr kPlaceholderBit = 1;
+
+tree::TreeNode* pointerOf(const QModelIndex& index) {
+    return reinterpret_cast<tree::TreeNode*>(index.internalId() & ~kPlaceholderBit);
+}
+
+}  // namespace
+
+DirTreeModel::DirTreeModel(tree::TDirTree& tree, QObject* parent) : QAbstractItemModel(parent), tree_(tree) {
+    // Closed folder normally, the open folder while selected.
+    folderIcon_ = iconForFolder(false);
+    QIcon open = iconForFolder(true);
+    for (const QSize& size : open.availableSizes()) folderIcon_.addPixmap(open.pixmap(size), QIcon::Selected);
+    if (open.availableSizes().isEmpty()) folderIcon_.addPixmap(open.pixmap(16), QIcon::Selected);
+    tree_.setObserver(&bridge_);
+}
+
+DirTreeModel::~DirTreeModel() {
+    tree_.setObserver(nullptr);
+}
+
+bool DirTreeModel::isPlaceholder(const QModelIndex& index) {
+    return index.isValid() && (index.internalId() & kPlaceholderBit);
+}
+
+tree::TreeNode* DirTreeModel::nodeOf(const QModelIndex& index) const {
+    if (!index.isValid() || isPlaceholder(index)) return nullptr;
+    return pointerOf(index);
+}
+
+QModelIndex DirTreeModel::indexOf(const tree::TreeNode* node) const {
+    if (!node) return {};
+    return createIndex(node->row(), 0, const_cast<tree::TreeNode*>(node));
+}
+
+QModelIndex DirTreeModel::index(int row, int column, const QModelIndex& parent) const {
+    if (column != 0 || row < 0) return {};
+    if (!parent.isValid()) {
+        const auto& roots = tree_.roots();
+        return row < int(roots.size()) ? createIndex(row, 0, roots[size_t(row)].get()) : QModelIndex();
+    }
+    tree::TreeNode* node = nodeOf(parent);
+    if (!node) return {};
+    if (node->hasPlaceholder())
+        return row == 0 ? createIndex(0, 0, reinterpret_cast<quintptr>(node) | kPlaceholderBit)
+                        : QModelIndex();
+    const auto& children = node->children();
+    return row < int(children.size()) ? createIndex(row, 0, children[size_t(row)].get()) : QModelIndex();
+}
+
+QModelIndex DirTreeModel::parent(const QModelIndex& child) const {
+    if (!child.isValid()) return {};
+    if (isPlaceholder(child)) return indexOf(pointerOf(child));
+    return indexOf(pointerOf(child)->parent());
+}
+
+int DirTreeModel::rowCount(const QModelIndex& parent) const {
+    if (!parent.isValid()) return int(tree_.roots().size());
+    if (parent.column() != 0) return 0;
+    tree::TreeNode* node = nodeOf(parent);
+    return node ? node->rowCount() : 0;
+}
+
+int DirTreeModel::columnCount(const QModelIndex&) const {
+    return 1;
+}
+
+bool DirTreeModel::hasChildren(const QModelIndex& parent) const {
+    return rowCount(parent) > 0;
+}
+
+QString DirTreeModel::displayText(const std::string& bytes) {
+    QStringDecoder decode(QStringDecoder::Utf8);
+    return decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+}
+
+QVariant DirTreeModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    if (isPlaceholder(index)) {
+        if (role == IsPlaceholderRole) return true;
+        if (role == Qt::DisplayRole) return QString();
+        return {};
+    }
+    tree::TreeNode* node = pointerOf(index);
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::ToolTipRole:
+            return displayText(tree_.nodeText(node));
+        case Qt::DecorationRole:
+            if (node->isVolume()) {
+                const Volume* v = tree_.volumeOfNode(node);
+                return iconForVolume(v ? v->type : DriveType::Unknown);
+            }
+            return folderIcon_;
+        case PathRole: {
+            std::string p = tree::folderForm(tree_.NodePath(node));
+            return QByteArray(p.data(), qsizetype(p.size()));
+        }
+        case IsVolumeRole:
+            return node->isVolume();
+        case IsLinkRole:
+            return node->isLink();
+        case IsPlaceholderRole:
+            return false;
+        default:
+            return {};
+    }
+}
+
+Qt::ItemFlags DirTreeModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    if (isPlaceholder(index)) return Qt::ItemIsEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+}
+
+bool DirTreeModel::canFetchMore(const QModelIndex& parent) const {
+    tree::TreeNode* node = nodeOf(parent);
+    return node && tree_.needsExpandWork(node);
+}
+
+void DirTreeModel::fetchMore(const QModelIndex& parent) {
+    if (!nodeOf(parent)) return;
+    if (changing_ > 0) {
+        // Asked from inside a change's signals: the core is not re-entered; the
+        // reading runs as soon as the change is over.
+        QMetaObject::invokeMethod(
+            this,
+            [this, p = QPersistentModelIndex(parent)] {
+                if (p.isValid() && canFetchMore(p)) fetchMore(p);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    WaitCursor wait;
+    tree_.expandNode(nodeOf(parent));
+}
+
+// ---- core notifications
+
+void DirTreeModel::Bridge::beginReset() {
+    ++m_.changing_;
+    m_.beginResetModel();
+}
+void DirTreeModel::Bridge::endReset() {
+    m_.endResetModel();
+    --m_.changing_;
+}
+
+void DirTreeModel::Bridge::beginInsertRows(tree::TreeNode* parent, int first, int last) {
+    ++m_.changing_;
+    m_.beginInsertRows(m_.indexOf(parent), first, last);
+}
+void DirTreeModel::Bridge::endInsertRows() {
+    m_.endInsertRows();
+    --m_.changing_;
+}
+
+void DirTreeModel::Bridge::beginRemoveRows(tree::TreeNode* parent, int first, int last) {
+    ++m_.changing_;
+    m_.beginRemoveRows(m_.indexOf(parent), first, last);
+}
+void DirTreeModel::Bridge::endRemoveRows() {
+    m_.endRemoveRows();
+    --m_.changing_;
+}
+
+void DirTreeModel::Bridge::beginReorder(tree::TreeNode* parent) {
+    ++m_.changing_;
+    emit m_.layoutAboutToBeChanged({QPersistentModelIndex(m_.indexOf(parent))},
+                                   QAbstractItemModel::VerticalSortHint);
+    m_.reorderSaved_ = m_.persistentIndexList();
+}
+
+void DirTreeModel::Bridge::endReorder(tree::TreeNode*) {
+    // Nodes keep their pointers and only change rows: each persistent index follows its node.
+    QModelIndexList now;
+    now.reserve(m_.reorderSaved_.size());
+    for (const QModelIndex& old : m_.reorderSaved_) {
+        if (isPlaceholder(old))
+            now.append(m_.createIndex(0, 0, old.internalId()));
+        else
+            now.append(m_.createIndex(pointerOf(old)->row(), old.column(), pointerOf(old)));
+    }
+    m_.changePersistentIndexList(m_.reorderSaved_, now);
+    m_.reorderSaved_.clear();
+    emit m_.layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    --m_.changing_;
+}
+
+void DirTreeModel::Bridge::nodeChanged(tree::TreeNode* node) {
+    QModelIndex i = m_.indexOf(node);
+    emit m_.dataChanged(i, i);
+}
+
+void DirTreeModel::Bridge::selectionChanged(tree::TreeNode* node) {
+    emit m_.coreSelectionChanged(m_.indexOf(node));
+}
+
+void DirTreeModel::Bridge::expandedChanged(tree::TreeNode* node, bool expanded) {
+    emit m_.coreExpandedChanged(m_.indexOf(node), expanded);
+}
+
+}  // namespace arbel::ui
