@@ -99,19 +99,19 @@ void TDirTree::setExpandedNotify(TreeNode* node, bool expanded) {
 void TDirTree::setDirTypes(TDirTypes types) {
     if (types == dirTypes_) return;
     dirTypes_ = types;
-    RefreshTree();
+    if (!roots_.empty()) RefreshTree();
 }
 
 void TDirTree::setGoBelowRecycleBin(bool on) {
     if (on == goBelowRecycleBin_) return;
     goBelowRecycleBin_ = on;
-    RefreshTree();
+    if (!roots_.empty()) RefreshTree();
 }
 
 void TDirTree::setDriveTypes(TDriveTypes types) {
     if (types == driveTypes_) return;
     driveTypes_ = types;
-    checkDrives();
+    if (!roots_.empty() || !driveMask_.empty()) checkDrives();
 }
 
 // ---------------------------------------------------------------- paths

@@ -84,13 +84,13 @@ public:
 
     // ---- properties
     TDirTypes DirTypes() const { return dirTypes_; }
-    void setDirTypes(TDirTypes types);  // refreshes the tree when it changes
+    void setDirTypes(TDirTypes types);  // refreshes a loaded tree when it changes
     bool GoBelowRecycleBin() const { return goBelowRecycleBin_; }
-    void setGoBelowRecycleBin(bool on);  // refreshes the tree when it changes
+    void setGoBelowRecycleBin(bool on);  // refreshes a loaded tree when it changes
     bool FastLoad() const { return fastLoad_; }
     void setFastLoad(bool on) { fastLoad_ = on; }
     TDriveTypes DriveTypes() const { return driveTypes_; }
-    void setDriveTypes(TDriveTypes types);  // re-checks the volumes when it changes
+    void setDriveTypes(TDriveTypes types);  // re-checks the volumes of a loaded tree
     const std::string& InitialDirectory() const { return initialDirectory_; }
     void setInitialDirectory(std::string path) { initialDirectory_ = std::move(path); }
 

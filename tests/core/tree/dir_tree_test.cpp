@@ -320,6 +320,24 @@ TEST_F(TreeTest, DriveTypesFilterVolumesAndAMediumChangeRereadsTheVolume) {
     EXPECT_EQ(tree.roots()[0]->name(), tmp / "vols/disk");
 }
 
+TEST_F(TreeTest, AnUnreachableNetworkVolumeIsNeverTouched) {
+    tmp.makeDir("vols/local/x");
+    tmp.makeDir("vols/net/share");
+    volumes.vols.clear();
+    volumes.add(tmp / "vols/local");
+    volumes.add(tmp / "vols/net", DriveType::Remote).displayName = "server:/export";
+    volumes.states[tmp / "vols/net"] = VolumeState{false, kUnreadableSerial, true};
+    tree.setCurrentDirectory(tmp / "vols/local/x");
+    tree.readDrives();
+    // No subfolder check on it at start; its caption is its name.
+    EXPECT_EQ(tree.nodeText(tree.roots()[1].get()), "server:/export");
+    EXPECT_FALSE(tree.roots()[1]->scanned());
+    // Going to a folder on it does not stat the folder: it counts as missing.
+    ASSERT_TRUE(tree.GoToDir(tmp / "vols/net/share").ok());
+    EXPECT_EQ(tree.SelectedDir(), path("vols/local"));
+    EXPECT_FALSE(tree.roots()[1]->scanned());
+}
+
 TEST_F(TreeTest, OddNamesKeepTheirBytes) {
     const std::string bad = "caf\xe9-\xff";  // Latin-1, not UTF-8
     const std::string nl = "two\nlines";
