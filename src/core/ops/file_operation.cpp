@@ -165,6 +165,8 @@ private:
     bool permanentAll_ = false, notPermanentAll_ = false;
     ItemResult* current_ = nullptr;
     std::string agreed_;  // a target the user already agreed to replace
+    DirHandle targetDir_;
+    std::string targetDirPath_;
 
     bool stopped() {
         if (cancel_.cancelled()) aborted_ = true;
@@ -414,6 +416,7 @@ Step FileOperation::Runner::copyItem(PlannedItem& item, std::vector<std::string>
         Step step;
         if (S_ISDIR(entry.st.st_mode)) {
             for (;;) {
+                targetDir_ = DirHandle();  // folders change: never reuse a stale handle
                 if (::mkdir(dst.c_str(), 0700) == 0) {
                     if (created) created->push_back(dst);
                     madeDirs.emplace_back(dst, &entry.st);
@@ -506,14 +509,20 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
             if (failed(errnoError(src, err))) continue;
             return stopped() ? Step::Cancelled : Step::Failed;
         }
-        int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dirFd < 0) {
-            int err = errno;
-            ::close(in);
-            if (failed(errnoError(dst, err))) continue;
-            return stopped() ? Step::Cancelled : Step::Failed;
+        // One handle per target folder, reused while its files are copied.
+        if (targetDirPath_ != folder || !targetDir_.valid()) {
+            targetDirPath_.clear();
+            int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd < 0) {
+                int err = errno;
+                ::close(in);
+                if (failed(errnoError(dst, err))) continue;
+                return stopped() ? Step::Cancelled : Step::Failed;
+            }
+            targetDir_ = DirHandle(fd);
+            targetDirPath_ = folder;
         }
-        DirHandle dir(dirFd);
+        int dirFd = targetDir_.fd();
         auto temp = createTempBeside(dirFd, name);
         if (!temp.ok()) {
             ::close(in);
@@ -528,17 +537,12 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
             return !cancel_.cancelled();
         });
         int err = 0;
-        if (s.ok()) {
-            // The copy is complete only when every byte the source holds is there.
-            struct stat out;
-            if (::fstat(temp->fd, &out) != 0)
-                err = errno;
-            else if (uint64_t(out.st_size) != copied)
-                err = EIO;
-        } else {
-            err = s.error().code;
-        }
+        // copyFileData continues every short write to its end, so success means the
+        // temporary file holds every byte read.
+        if (!s.ok()) err = s.error().code;
         if (!err) {
+            // The data went in whole (every write was continued to its end); now
+            // the source's mode and time.
             ::fchmod(temp->fd, st.st_mode & 07777);
             struct timespec times[2] = {st.st_atim, st.st_mtim};
             ::futimens(temp->fd, times);
