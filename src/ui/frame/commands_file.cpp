@@ -1,34 +1,178 @@
 // File menu commands and their tool-bar buttons. Each handler checks its gate
-// against state() and refuses silently; the dialogs are created here.
+// (core/commands/gates.h) against a snapshot of the state and refuses silently;
+// the dialogs are created here, each at the one line marked "opens ...".
+#include <QApplication>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <cstdlib>
+
+#include "core/commands/menus.h"
+#include "ui/app/scope_guards.h"
+#include "ui/frame/commands_support.h"
+#include "ui/frame/frame_actions.h"
 #include "ui/frame/mdimain.h"
+#include "ui/ops/copier.h"
+#include "ui/ops/deleter.h"
+#include "ui/ops/newdir.h"
+#include "ui/ops/renamer.h"
+#include "ui/search/findform.h"
+#include "ui/tree/mdisubdir.h"
 
 namespace arbel::ui {
 
-void Tmdimain::copybutClick() {}
-void Tmdimain::movebutClick() {}
-void Tmdimain::shortcutbutClick() {}
-void Tmdimain::delbutClick() {}
-void Tmdimain::renamebutClick() {}
-void Tmdimain::Lowercase1Click() {}
-void Tmdimain::Uppercase1Click() {}
-void Tmdimain::SentenceCase1Click() {}
-void Tmdimain::TitleCase1Click() {}
-void Tmdimain::attribbutClick() {}
-void Tmdimain::Properties1Click() {}
-void Tmdimain::Shortcut2Click() {}
-void Tmdimain::newdirClick() {}
-void Tmdimain::findbutClick() {}
+using commands::Command;
+using commands::gateOpen;
+
+namespace {
+
+bool shiftHeld() {
+    return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
+}
+
+// The tree's folder as the rename and shortcut dialogs take it.
+void takeTreeFolderAsRenameTarget(Tmdimain& frame) {
+    if (frame.state().fromSearch || frame.state().activeKind != ActiveKind::Dir) return;
+    if (Tmdisubdir* tree = treeTarget(frame)) frame.state().renameTarget = tree->selectedFolder();
+}
+
+}  // namespace
+
+void Tmdimain::copybutClick() {
+    if (!gateOpen(Command::Copy, commandState(*this))) return;
+    Tcopier::open(*this, Tcopier::Mode::Copy);
+}
+
+void Tmdimain::movebutClick() {
+    if (!gateOpen(Command::Move, commandState(*this))) return;
+    Tcopier::open(*this, Tcopier::Mode::Move);
+}
+
+void Tmdimain::shortcutbutClick() {
+    if (!gateOpen(Command::Shortcut, commandState(*this))) return;
+    takeTreeFolderAsRenameTarget(*this);
+    // opens the shortcut dialog
+}
+
+void Tmdimain::delbutClick() {
+    switch (commands::routeDelete(commandState(*this))) {
+        case commands::DeleteRoute::EditField:
+            // A text field normally takes the key itself; forward it when it did not.
+            if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) edit->del();
+            break;
+        case commands::DeleteRoute::OpenDeleteDialog:
+            Tdel::open(*this);
+            break;
+        case commands::DeleteRoute::Nothing:
+            break;
+    }
+}
+
+void Tmdimain::renamebutClick() {
+    if (!gateOpen(Command::Rename, commandState(*this))) return;
+    takeTreeFolderAsRenameTarget(*this);
+    Tren::open(*this);
+}
+
+void Tmdimain::Lowercase1Click() {
+    renameIt(*this, commands::CaseMode::Lower);
+}
+void Tmdimain::Uppercase1Click() {
+    renameIt(*this, commands::CaseMode::Upper);
+}
+void Tmdimain::SentenceCase1Click() {
+    renameIt(*this, commands::CaseMode::Sentence);
+}
+void Tmdimain::TitleCase1Click() {
+    renameIt(*this, commands::CaseMode::Title);
+}
+
+void Tmdimain::attribbutClick() {
+    switch (commands::routeAttributes(commandState(*this), shiftHeld())) {
+        case commands::AttributesRoute::ShowProperties:
+            Properties1Click();
+            break;
+        case commands::AttributesRoute::OpenDialog:
+            // opens the attributes dialog
+            break;
+        case commands::AttributesRoute::Nothing:
+            break;
+    }
+}
+
+void Tmdimain::Properties1Click() {
+    if (!gateOpen(Command::Properties, commandState(*this))) return;
+    // shows the properties of the selected item
+}
+
+void Tmdimain::Shortcut2Click() {
+    if (!gateOpen(Command::ShortcutProperties, commandState(*this))) return;
+    // hands the command to the file window's Shortcut1Click
+}
+
+void Tmdimain::newdirClick() {
+    if (!gateOpen(Command::NewFolder, commandState(*this))) return;
+    Tnewd::open(*this);
+}
+
+void Tmdimain::findbutClick() {
+    // Search: opens the search window, or brings the open one forward.
+    if (state_.dialogBusy()) return;
+    Tfindform::open(*this);
+}
+
+// The editor command decides for itself (its target is checked when it runs).
 void Tmdimain::editbutClick() {}
-void Tmdimain::Run1Click() {}
-void Tmdimain::Associate1Click() {}
+
+void Tmdimain::Run1Click() {
+    if (!gateOpen(Command::Run, commandState(*this))) return;
+    // opens the run dialog
+}
+
+void Tmdimain::Associate1Click() {
+    if (!gateOpen(Command::Associate, commandState(*this))) return;
+    // opens the associations dialog
+}
 
 // Menu opening: enabling of the File menu's items.
-void Tmdimain::File1Click() {}
+void Tmdimain::File1Click() {
+    const commands::FileMenuState m = commands::fileMenuState(commandState(*this));
+    FrameActions& a = actions();
+    a.action(FrameAction::Copy)->setEnabled(m.copy);
+    a.action(FrameAction::Move)->setEnabled(m.move);
+    a.action(FrameAction::Shortcut)->setEnabled(m.shortcut);
+    a.action(FrameAction::Delete)->setEnabled(m.del);
+    a.action(FrameAction::Rename)->setEnabled(m.rename);
+    a.action(FrameAction::ChangeCaseMenu)->setEnabled(m.changeCase);
+    a.action(FrameAction::ChangeAttributes)->setEnabled(m.attributes);
+    a.action(FrameAction::ShortcutProperties)->setVisible(m.shortcutPropertiesVisible);
+}
 
 // Right-button alternates.
-void Tmdimain::findbutRightClick() {}
+void Tmdimain::findbutRightClick() {
+    // The alternate search: the whole file system from the root.
+    if (state_.dialogBusy()) return;
+    Tfindform::open(*this)->setStartFolder("/");
+}
+
 void Tmdimain::editbutRightClick() {}
-void Tmdimain::attribbutRightClick() {}
-void Tmdimain::SpeedButton2RightClick() {}
+
+void Tmdimain::attribbutRightClick() {
+    Properties1Click();
+}
+
+// Jumps to the folder of the user's application entries (the Start Menu of old).
+void Tmdimain::SpeedButton2RightClick() {
+    if (!treeTarget(*this)) return;
+    std::string dataHome;
+    if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x == '/') {
+        dataHome = x;
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        dataHome = std::string(home) + "/.local/share";
+    }
+    if (dataHome.empty()) return;
+    FrozenUpdates frozen(clientArea());
+    // The auto-folder window follows the tree's selection.
+    treeSelectFolder(*this, dataHome + "/applications");
+}
 
 }  // namespace arbel::ui

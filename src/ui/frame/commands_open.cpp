@@ -1,20 +1,122 @@
 // Open menu commands: opening items, folder windows, the auto-folder window
 // and viewers.
+#include "core/commands/menus.h"
+#include "ui/app/child_window.h"
+#include "ui/app/scope_guards.h"
+#include "ui/frame/commands_support.h"
+#include "ui/frame/frame_actions.h"
 #include "ui/frame/mdimain.h"
+#include "ui/frame/view_panel.h"
+#include "ui/lists/file_window.h"
+#include "ui/lists/folder_windows.h"
+#include "ui/search/findform.h"
+#include "ui/tree/mdisubdir.h"
+#include "ui/viewer/mdiview.h"
 
 namespace arbel::ui {
 
-void Tmdimain::Selected1Click() {}
-void Tmdimain::Directory1Click() {}
-void Tmdimain::DirectoryAs1Click() {}
-void Tmdimain::AutoDirectory1Click() {}
-void Tmdimain::View2Click() {}
-void Tmdimain::AutoView1Click() {}
+using commands::Command;
+using commands::gateOpen;
+using commands::OpenAction;
+
+void Tmdimain::Selected1Click() {
+    const commands::CommandState s = commandState(*this);
+    const commands::OpenRoute route = commands::routeOpenSelected(s, openInputs(*this), commandQueries());
+    switch (route.action) {
+        case OpenAction::Nothing:
+            return;
+        case OpenAction::ApplyFilter:
+            applyFilterBox(*this);
+            return;
+        case OpenAction::StartSearch:
+            if (Tfindform* search = searchWindow(*this)) search->Button1Click();
+            return;
+        case OpenAction::ConfirmDialog:
+            confirmDialog(openDialog(state_.activeDialog));
+            return;
+        case OpenAction::ClearPendingUpdate:
+            state_.pendingUpdate = RefreshSignal::None;
+            return;
+        case OpenAction::OpenSearchResult:
+        case OpenAction::OpenFile:
+            openDocument(route.path);
+            return;
+        case OpenAction::OpenTrash:
+            openDocument("trash:///");
+            return;
+        case OpenAction::OpenFolderWindow:
+            break;
+    }
+    WaitCursor wait;
+    // Opening from the tree leaves a signal that the tree's next activation clears.
+    if (state_.activeKind == ActiveKind::Dir || state_.activeKind == ActiveKind::Auto)
+        state_.pendingUpdate = RefreshSignal::Dc;
+    openFolderWindowQuietly(*this, route.path);
+}
+
+void Tmdimain::Directory1Click() {
+    std::string viewerFile;
+    if (ChildWindow* viewer = currentOf(ActiveKind::Viewer)) viewerFile = viewer->shownPath();
+    const auto target =
+        commands::openFolderTarget(commandState(*this), openInputs(*this), viewerFile, commandQueries());
+    if (!target) return;
+    openFolderWindowQuietly(*this, *target);
+}
+
+void Tmdimain::DirectoryAs1Click() {
+    if (!gateOpen(Command::FolderAs, commandState(*this))) return;
+    // opens the go-to dialog
+}
+
+void Tmdimain::AutoDirectory1Click() {
+    if (state_.autoWindowOpen) {
+        if (ChildWindow* w = currentOf(ActiveKind::Auto)) activateChild(w);
+        return;
+    }
+    const QuietActivation was = state_.quietActivation;
+    state_.quietActivation = QuietActivation::Yes;
+    std::string folder;
+    if (Tmdisubdir* tree = treeTarget(*this)) folder = tree->selectedFolder();
+    if (folder.empty()) folder = "/";
+    openAutoFolderWindow(*this, folder);
+    state_.quietActivation = was;
+}
+
+void Tmdimain::View2Click() {
+    const auto file = commands::fileViewerTarget(commandState(*this), openInputs(*this), commandQueries());
+    if (!file) return;
+    openFileViewer(*this, *file);
+}
+
+void Tmdimain::AutoView1Click() {
+    // The file the auto viewer shows: the last selected search result, or the
+    // first selected item of the active file window.
+    state_.viewerFile.clear();
+    if (state_.fromSearch) {
+        if (Tfindform* search = searchWindow(*this)) {
+            const std::vector<std::string> paths = search->selectedPaths();
+            if (!paths.empty()) state_.viewerFile = paths.back();
+        }
+    } else if (FileWindow* w = activeFileWindow(*this)) {
+        const std::vector<std::string> paths = w->selectedPaths();
+        if (!paths.empty()) state_.viewerFile = paths.front();
+    }
+    openAutoViewer(*this, state_.viewerFile);
+}
 
 // Menu opening: enabling of the Open menu's items.
-void Tmdimain::Open1Click() {}
+void Tmdimain::Open1Click() {
+    const commands::OpenMenuState m = commands::openMenuState(commandState(*this));
+    FrameActions& a = actions();
+    a.action(FrameAction::SelectedItem)->setEnabled(m.selectedItem);
+    a.action(FrameAction::Folder)->setEnabled(m.folder);
+    a.action(FrameAction::FileViewer)->setEnabled(m.fileViewer);
+    // "Selected Branch" has no command yet and stays disabled.
+}
 
 // Right-button alternate of the Auto Folder button: Folder As.
-void Tmdimain::autodirbutRightClick() {}
+void Tmdimain::autodirbutRightClick() {
+    DirectoryAs1Click();
+}
 
 }  // namespace arbel::ui

@@ -5,8 +5,10 @@
 
 #include "ui/app/child_window.h"
 #include "ui/app/scope_guards.h"
+#include "ui/frame/commands_support.h"
 #include "ui/frame/frame_actions.h"
 #include "ui/frame/mdimain.h"
+#include "ui/lists/file_window.h"
 
 namespace arbel::ui {
 
@@ -49,6 +51,8 @@ void Tmdimain::Window1Click() {
         case ActiveKind::List:
             save->setText(QStringLiteral("&Save to file"));
             a.action(FrameAction::SaveSelected)->setText(QStringLiteral("&Selected Items"));
+            if (FileWindow* w = activeFileWindow(*this))
+                a.action(FrameAction::SaveSelected)->setEnabled(!w->selectedNames().empty());
             break;
         case ActiveKind::Viewer:
             save->setText(QStringLiteral("&Print"));

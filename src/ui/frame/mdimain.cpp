@@ -15,6 +15,7 @@
 #include "ui/app/child_window.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
+#include "ui/frame/commands_support.h"
 #include "ui/frame/frame_actions.h"
 #include "ui/frame/frame_toolbar.h"
 #include "ui/frame/help_window.h"
@@ -77,9 +78,9 @@ Tmdimain::Tmdimain(FrameOptions options, QWidget* parent)
     Edit3->setGeometry(0, 0, 1, 1);
     Edit3->lower();
 
-    // The filter box starts with "*.*" and the stored history, in file order.
-    for (const std::string& spec : config_->readHistory("Maskspecs"))
-        if (!spec.empty()) viewpan->maskbox->addItem(displayPath(spec));
+    // The view panel's controls, the menus' closing and the filter box with its
+    // history (commands_support.cpp).
+    wireCommandControls(*this);
     viewpan->showDisabledCopy();
 
     applyStartPlacement();

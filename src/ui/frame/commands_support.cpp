@@ -1,0 +1,219 @@
+#include "ui/frame/commands_support.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMetaObject>
+#include <QToolButton>
+#include <QTreeView>
+#include <QUrl>
+
+#include "core/commands/trash_location.h"
+#include "core/tree/dir_tree.h"
+#include "ui/app/child_window.h"
+#include "ui/app/command_targets.h"
+#include "ui/frame/frame_actions.h"
+#include "ui/frame/mdimain.h"
+#include "ui/frame/view_panel.h"
+#include "ui/lists/file_window.h"
+#include "ui/lists/folder_windows.h"
+#include "ui/search/findform.h"
+#include "ui/tree/mdisubdir.h"
+
+namespace arbel::ui {
+
+CommandHooks& commandHooks() {
+    static CommandHooks hooks;
+    return hooks;
+}
+
+FileWindow* commandFileWindow(const Tmdimain& frame) {
+    const ActiveKind kind =
+        frame.state().activeKind == ActiveKind::Auto ? ActiveKind::Auto : ActiveKind::List;
+    return qobject_cast<FileWindow*>(frame.currentOf(kind));
+}
+
+FileWindow* activeFileWindow(const Tmdimain& frame) {
+    const ActiveKind kind = frame.state().activeKind;
+    if (kind != ActiveKind::Auto && kind != ActiveKind::List) return nullptr;
+    return qobject_cast<FileWindow*>(frame.currentOf(kind));
+}
+
+Tmdisubdir* treeTarget(const Tmdimain& frame) {
+    return qobject_cast<Tmdisubdir*>(frame.currentOf(ActiveKind::Dir));
+}
+
+Tfindform* searchWindow(const Tmdimain& frame) {
+    return qobject_cast<Tfindform*>(frame.openDialog(DialogTag::FindForm));
+}
+
+namespace {
+
+bool isDesktopEntryName(const std::string& name) {
+    static const std::string ext = ".desktop";
+    if (name.size() <= ext.size()) return false;
+    for (size_t i = 0; i < ext.size(); ++i) {
+        char c = name[name.size() - ext.size() + i];
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+        if (c != ext[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+commands::CommandState commandState(const Tmdimain& frame) {
+    commands::CommandState s = commands::snapshotOf(frame.state());
+    if (Tfindform* search = searchWindow(frame)) {
+        s.searchSelected = static_cast<int>(search->selectedPaths().size());
+        s.searchResultsFocused = search->ListBox1 && search->ListBox1->hasFocus();
+    }
+    if (Tmdisubdir* tree = treeTarget(frame)) {
+        s.treeHasSelection = !tree->selectedFolder().empty();
+        const tree::TreeNode* node = tree->DirTree1().selected();
+        s.treeAtVolumeRoot = s.treeHasSelection && node && node->isVolume();
+    }
+    if (FileWindow* w = activeFileWindow(frame)) {
+        const std::vector<std::string> names = w->selectedNames();
+        s.listSelected = static_cast<int>(names.size());
+        s.singleSelectedIsDesktopEntry = names.size() == 1 && isDesktopEntryName(names.front());
+        s.listShowsFolders = w->showFolders();
+    }
+    if (ViewPanel* panel = frame.viewPanel()) s.filterFieldFocused = panel->maskedit->hasFocus();
+    return s;
+}
+
+commands::OpenInputs openInputs(const Tmdimain& frame) {
+    commands::OpenInputs in;
+    if (Tmdisubdir* tree = treeTarget(frame)) in.treeFolder = tree->selectedFolder();
+    if (FileWindow* w = activeFileWindow(frame)) {
+        in.listFolder = w->shownFolder();
+        const std::vector<std::string> names = w->selectedNames();
+        if (!names.empty()) in.firstSelectedName = names.front();
+    }
+    if (Tfindform* search = searchWindow(frame)) {
+        in.searchResultPath = search->focusedPath();
+        const std::vector<std::string> paths = search->selectedPaths();
+        if (in.searchResultPath.empty() && !paths.empty()) in.searchResultPath = paths.front();
+    }
+    return in;
+}
+
+commands::FileQueries commandQueries() {
+    return commands::diskQueries();
+}
+
+ChildWindow* openFolderWindowQuietly(Tmdimain& frame, const std::string& folder) {
+    AppState& st = frame.state();
+    st.targetFolder = folder;
+    ChildWindow* window = nullptr;
+    {
+        const QuietActivation was = st.quietActivation;
+        st.quietActivation = QuietActivation::Yes;
+        window = openFolderWindow(frame, folder);
+        st.quietActivation = was;
+    }
+    if (!window) return nullptr;
+    QPointer<ChildWindow> guard(window);
+    frame.activateChild(window);
+    if (!st.startupPhase) treeSelectFolder(frame, folder);
+    return guard;
+}
+
+void treeSelectFolder(Tmdimain& frame, const std::string& folder) {
+    if (Tmdisubdir* tree = treeTarget(frame)) (void)tree->DirTree1().GoToDir(folder);
+}
+
+void treeFolderRenamed(Tmdimain& frame, const std::string& oldPath, const std::string& newName) {
+    if (Tmdisubdir* tree = treeTarget(frame)) (void)tree->DirTree1().RenameDir(oldPath, newName);
+}
+
+bool openDocument(const std::string& pathOrUri) {
+    if (auto& open = commandHooks().openDocument) return open(pathOrUri);
+    if (pathOrUri.rfind("trash:", 0) == 0)
+        return QDesktopServices::openUrl(QUrl(QString::fromStdString(pathOrUri)));
+    const QString local = QFile::decodeName(QByteArray(pathOrUri.data(), qsizetype(pathOrUri.size())));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(local));
+}
+
+void confirmDialog(QWidget* dialog) {
+    if (!dialog) return;
+    if (dialog->metaObject()->indexOfSlot("confirm()") >= 0) {
+        QMetaObject::invokeMethod(dialog, "confirm");
+    } else if (auto* d = qobject_cast<QDialog*>(dialog)) {
+        d->accept();
+    }
+}
+
+void selecting(Tmdimain& frame, bool filesOnly) {
+    FileWindow* w = activeFileWindow(frame);
+    if (!w) return;
+    w->selectAll(filesOnly);
+    w->bytecount();
+}
+
+void sortCommand(Tmdimain& frame, FileInfo key) {
+    if (FileWindow* w = commandFileWindow(frame)) w->sortBy(key);
+}
+
+namespace {
+
+// While a menu is shown its items follow the rules of the moment; once it closes
+// they are enabled again, so a shortcut always reaches its handler and the gate
+// decides then, not a state left over from the last time the menu opened.
+void enableAgainOnClose(QMenu* menu) {
+    QObject::connect(menu, &QMenu::aboutToHide, menu, [menu] {
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator() && a->objectName() != QLatin1String("Selected Branch")) a->setEnabled(true);
+    });
+}
+
+}  // namespace
+
+void wireCommandControls(Tmdimain& frame) {
+    FrameActions& actions = frame.actions();
+    for (FrameMenu m :
+         {FrameMenu::File, FrameMenu::Open, FrameMenu::View, FrameMenu::Volume, FrameMenu::Window})
+        enableAgainOnClose(actions.menu(m));
+    enableAgainOnClose(actions.saveToFileMenu());
+
+    // The sort items show the current key with a check mark.
+    for (FrameAction a : {FrameAction::SortName, FrameAction::SortExt, FrameAction::SortSize,
+                          FrameAction::SortFlags, FrameAction::SortDate})
+        actions.action(a)->setCheckable(true);
+    for (FrameAction a :
+         {FrameAction::LargeIcons, FrameAction::SmallIcons, FrameAction::List, FrameAction::Details})
+        actions.action(a)->setCheckable(true);
+
+    ViewPanel* panel = frame.viewPanel();
+    Tmdimain* f = &frame;
+    QObject::connect(panel->shdirs, &QToolButton::clicked, f, &Tmdimain::shdirsClick);
+    QObject::connect(panel, &ViewPanel::displayStyleChosen, f, [f](DisplayStyle) { viewbuts(*f); });
+    // A choice from the drop-down list applies at once; typed text on Enter.
+    QObject::connect(panel->maskbox, &QComboBox::activated, f, [f](int) { applyFilterBox(*f); });
+
+    // The sort popup: Name, Ext, Size, Attribs, Date, -, Reverse.
+    QMenu* popup = panel->PopupMenu1;
+    QObject::connect(popup, &QMenu::aboutToShow, f, &Tmdimain::SortOrder1Click);
+    const FileInfo keys[] = {FileInfo::Name, FileInfo::DosExt, FileInfo::Size, FileInfo::Attributes,
+                             FileInfo::Modified};
+    int i = 0;
+    for (QAction* a : popup->actions()) {
+        if (a->isSeparator()) continue;
+        if (i < 5) {
+            a->setCheckable(true);
+            const FileInfo key = keys[i++];
+            QObject::connect(a, &QAction::triggered, f, [f, key] { sortCommand(*f, key); });
+        } else {
+            QObject::connect(a, &QAction::triggered, f, &Tmdimain::SortReverse1Click);
+        }
+    }
+
+    loadFilterBox(frame);
+}
+
+}  // namespace arbel::ui
