@@ -173,14 +173,14 @@ bool TFileListView::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::MouseButtonDblClick: {
                 auto* me = static_cast<QMouseEvent*>(event);
                 if (me->button() != Qt::RightButton) break;
-                QPoint p = mapFrom(vp, me->position().toPoint());
+                QPoint p = vp->mapTo(this, me->position().toPoint());
                 if (event->type() == QEvent::MouseButtonPress) emit rightPressed(p);
                 if (event->type() == QEvent::MouseButtonRelease) emit rightReleased(p);
                 if (event->type() == QEvent::MouseButtonDblClick) emit rightDoubleClicked(p);
                 return true;  // the right button never selects here
             }
             case QEvent::MouseMove:
-                emit mouseMoved(mapFrom(vp, static_cast<QMouseEvent*>(event)->position().toPoint()));
+                emit mouseMoved(vp->mapTo(this, static_cast<QMouseEvent*>(event)->position().toPoint()));
                 break;
             default:
                 break;

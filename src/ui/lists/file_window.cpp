@@ -22,6 +22,7 @@
 #include "ui/lists/file_list.h"
 #include "ui/lists/file_list_view.h"
 #include "ui/lists/type_icons.h"
+#include "ui/viewer/mdiview.h"
 
 namespace arbel::ui {
 
@@ -401,6 +402,7 @@ void FileWindow::selectionChanged() {
         state().renameTarget.clear();
     }
     bytecount();
+    if (!rows.empty()) autoViewerFollow(frame(), model_->fullPath(rows.front()));
 }
 
 void FileWindow::BitBtn1Click() {
@@ -432,7 +434,9 @@ bool FileWindow::nearPress(QPoint pos) const {
 
 void FileWindow::rightclick(QPoint pos) {
     if (state().activeDialog == DialogTag::Rename || state().activeDialog == DialogTag::NewDir) return;
-    pressPos_ = pos;
+    // The design compares cursor positions, so a press and its release (or the
+    // timer) agree whatever widget the events went to.
+    pressPos_ = QCursor::pos();
     frame().activateChild(this);
     state().rightButtonPopup = true;
     Timer1.start();
@@ -441,8 +445,7 @@ void FileWindow::rightclick(QPoint pos) {
 
 void FileWindow::Timer1Timer() {
     Timer1.stop();
-    const QPoint now = FileList1->mapFromGlobal(QCursor::pos());
-    const bool still = nearPress(now) || QCursor::pos() == QPoint();  // no pointer: a synthetic press
+    const bool still = nearPress(QCursor::pos());
     if (still && state().rightButtonPopup && rightClickRow_ >= 0 && rightClickRow_ < model_->rowCount()) {
         FileList1->selectionModel()->select(model_->index(rightClickRow_, 0),
                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -457,7 +460,7 @@ void FileWindow::rightclickup(QPoint pos) {
     state().rightButtonPopup = false;
     Timer1.stop();
     if (pressPos_.x() < 0) return;
-    if (nearPress(pos)) {
+    if (nearPress(QCursor::pos())) {
         if (rightClickRow_ >= 0 && rightClickRow_ < model_->rowCount()) {
             QModelIndex i = model_->index(rightClickRow_, 0);
             FileList1->selectionModel()->setCurrentIndex(
@@ -492,9 +495,7 @@ void FileWindow::dblrightclick(QPoint pos) {
         state().targetFolder = path;
         updateWith(RefreshSignal::Format);
     } else {
-        state().viewerFile = path;
-        QPointer<FileWindow> self(this);
-        frame().View2Click();
+        openFileViewer(frame(), path);
     }
 }
 
