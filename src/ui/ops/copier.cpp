@@ -1,0 +1,228 @@
+#include "ui/ops/copier.h"
+
+#include <sys/stat.h>
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <set>
+
+#include "core/config/settings.h"
+#include "core/ops/dialog_text.h"
+#include "core/ops/names.h"
+#include "core/ops/shell_file_op.h"
+#include "platform/fileops.h"
+#include "ui/app/message_box.h"
+#include "ui/app/scope_guards.h"
+#include "ui/frame/mdimain.h"
+#include "ui/ops/operation_runner.h"
+#include "ui/ops/tree_sync.h"
+
+namespace arbel::ui {
+
+namespace {
+
+std::string bytesOf(const QString& s) {
+    QByteArray b = s.toUtf8();
+    return std::string(b.constData(), size_t(b.size()));
+}
+
+bool isFolder(const std::string& p) {
+    struct stat st;
+    return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void fillHistory(QComboBox* box, const std::vector<std::string>& entries) {
+    for (const auto& e : entries) box->addItem(displayPath(e), QByteArray(e.data(), qsizetype(e.size())));
+}
+
+// The history entries as bytes (entries keep their original bytes in item data).
+std::vector<std::string> historyOf(QComboBox* box) {
+    std::vector<std::string> out;
+    for (int i = 0; i < box->count(); ++i) {
+        QByteArray b = box->itemData(i).toByteArray();
+        out.emplace_back(b.constData(), size_t(b.size()));
+    }
+    return out;
+}
+
+// The text typed, or the bytes of the history entry it still equals.
+std::string chosenText(QComboBox* box) {
+    int i = box->findText(box->currentText());
+    if (i >= 0 && !box->itemData(i).isNull()) {
+        QByteArray b = box->itemData(i).toByteArray();
+        return std::string(b.constData(), size_t(b.size()));
+    }
+    return bytesOf(box->currentText());
+}
+
+}  // namespace
+
+Tcopier::Tcopier(Tmdimain& frame, Mode mode, DialogSource source)
+    : QDialog(&frame, Qt::Tool), frame_(frame), mode_(Mode::Copy), source_(std::move(source)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("copier"));
+    auto* grid = new QGridLayout(this);
+    Label1 = new QLabel(QString::fromUtf8(kCopyLabel), this);
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setEditable(true);
+    ComboBox1->setMaxVisibleItems(15);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1->setMinimumWidth(360);
+    renbox = new QCheckBox(QStringLiteral("Rename Item to:"), this);
+    renbox->setEnabled(false);
+    ComboBox2 = new QComboBox(this);
+    ComboBox2->setEditable(true);
+    ComboBox2->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox2->setEnabled(false);
+    autobox = new QCheckBox(QStringLiteral("Automatically Replace Existing Files"), this);
+    Button1 = new QPushButton(QStringLiteral("Copy"), this);
+    Button1->setDefault(true);
+    Button2 = new QPushButton(QStringLiteral("Close"), this);
+    modeButton = new QPushButton(QStringLiteral("Copy/Move"), this);
+    modeButton->setToolTip(QStringLiteral("Switch between copying and moving (double click the dialog)"));
+    grid->addWidget(Label1, 0, 0, 1, 3);
+    grid->addWidget(ComboBox1, 1, 0, 1, 3);
+    grid->addWidget(renbox, 2, 0, 1, 3);
+    grid->addWidget(ComboBox2, 3, 0, 1, 3);
+    grid->addWidget(autobox, 4, 0, 1, 3);
+    grid->addWidget(modeButton, 5, 0);
+    grid->addWidget(Button1, 5, 1);
+    grid->addWidget(Button2, 5, 2);
+    connect(Button1, &QPushButton::clicked, this, &Tcopier::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &QDialog::close);
+    connect(modeButton, &QPushButton::clicked, this, &Tcopier::switchmode);
+    connect(renbox, &QCheckBox::toggled, ComboBox2, &QWidget::setEnabled);
+
+    config::IniFile& ini = frame_.config();
+    fillHistory(ComboBox1, ini.readHistory(config::sections::Copies));
+    fillHistory(ComboBox2, ini.readHistory(config::sections::Renames));
+    ComboBox1->setEditText({});
+    ComboBox2->setEditText({});
+    autobox->setChecked(config::getFlag(ini, config::keys::Replace));
+    // Rename on copy concerns one chosen item; dropped items are never renamed.
+    renbox->setEnabled(!source_.dropped && source_.gathered.items.size() == 1);
+    if (mode == Mode::Move) switchmode();
+    frame_.dialogOpened(DialogTag::Copier, this, ComboBox1->lineEdit());
+}
+
+Tcopier::~Tcopier() = default;
+
+Tcopier* Tcopier::open(Tmdimain& frame, Mode mode) {
+    auto* dialog = new Tcopier(frame, mode, gatherFromFrame(frame));
+    dialog->show();
+    frame.finddlog();
+    return dialog;
+}
+
+void Tcopier::switchmode() {
+    mode_ = mode_ == Mode::Copy ? Mode::Move : Mode::Copy;
+    bool move = mode_ == Mode::Move;
+    setWindowTitle(move ? QStringLiteral("Move") : QStringLiteral("Copy"));
+    Button1->setText(windowTitle());
+    Label1->setText(QString::fromUtf8(move ? kMoveLabel : kCopyLabel));
+}
+
+void Tcopier::mouseDoubleClickEvent(QMouseEvent* event) {
+    switchmode();
+    QDialog::mouseDoubleClickEvent(event);
+}
+
+void Tcopier::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) switchmode();
+    QDialog::mouseReleaseEvent(event);
+}
+
+void Tcopier::closeEvent(QCloseEvent* event) {
+    frame_.dialogClosed(DialogTag::Copier);
+    QDialog::closeEvent(event);
+}
+
+void Tcopier::Button1Click() {
+    std::string newName;
+    bool rename = renbox->isEnabled() && renbox->isChecked();
+    if (rename) {
+        newName = chosenText(ComboBox2);
+        if (newName.empty()) return;
+        std::string why = ops::checkItemName(newName);
+        if (!why.empty()) {
+            showMessage(this, QString::fromStdString(why));
+            return;
+        }
+    }
+    std::string target = chosenText(ComboBox1);
+    while (target.size() > 1 && target.back() == '/') target.pop_back();
+    if (target.empty()) return;
+    if (source_.gathered.items.empty()) {
+        close();
+        return;
+    }
+    if (!isFolder(target)) {
+        struct stat st;
+        if (::lstat(target.c_str(), &st) == 0) {
+            showMessage(this, displayPath(errnoError(target, ENOTDIR).describe()));
+            return;
+        }
+        if (!askYesNo(this, displayPath(ops::createTargetQuestion(target)))) return;
+        Status made = makeDirs(target);
+        if (!made.ok()) {
+            showMessage(this, displayPath(made.error().describe()), QMessageBox::Critical);
+            return;
+        }
+        treeAddFolder(frame_, target);
+    }
+    // A refused settings write is reported once and the copy goes on.
+    reportWriteErrors(this,
+                      [&] { config::setFlag(frame_.config(), config::keys::Replace, autobox->isChecked()); });
+    hide();
+
+    ops::ItemList list;
+    list.items = source_.gathered.items;
+    ops::TShellFileOp op(list);
+    op.NoConfirmation = autobox->isChecked();
+    op.AutoMakeDir = true;
+    if (rename) op.TargetName = newName;
+    attachRunner(op, &frame_);
+    if (mode_ == Mode::Copy)
+        op.Copy(target);
+    else
+        op.Move(target);
+    afterRun(op.lastResult(), target);
+
+    reportWriteErrors(&frame_, [&] {
+        config::IniFile& ini = frame_.config();
+        ini.writeHistory(config::sections::Copies, ops::updatedHistory(target, historyOf(ComboBox1)));
+        if (rename)
+            ini.writeHistory(config::sections::Renames, ops::updatedHistory(newName, historyOf(ComboBox2)));
+    });
+    close();
+}
+
+void Tcopier::afterRun(const ops::OperationResult& result, const std::string& target) {
+    FrozenUpdates frozen(frame_.clientArea());
+    std::set<std::string> sourceFolders;
+    for (const auto& item : result.items) {
+        sourceFolders.insert(parentPath(item.source));
+        if (item.outcome == ops::Outcome::NotDone) continue;
+        if (isFolder(item.target) && item.outcome != ops::Outcome::Skipped)
+            treeAddFolder(frame_, item.target);
+        // A moved folder leaves the tree; one that stayed (skipped, failed) keeps its node.
+        struct stat st;
+        if (mode_ == Mode::Move && ::lstat(item.source.c_str(), &st) != 0) {
+            treeRemoveFolder(frame_, item.source);
+            for (ChildWindow* w : frame_.windowsAtOrBelow(item.source)) {
+                if (w->kind() == ActiveKind::List) w->close();
+            }
+        }
+    }
+    refreshFolder(frame_, target);
+    if (mode_ == Mode::Move || source_.fromSearch) {
+        for (const auto& folder : sourceFolders) refreshFolder(frame_, folder);
+    }
+}
+
+}  // namespace arbel::ui

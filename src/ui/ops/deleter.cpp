@@ -1,0 +1,130 @@
+#include "ui/ops/deleter.h"
+
+#include <sys/stat.h>
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <set>
+
+#include "core/config/settings.h"
+#include "core/ops/dialog_text.h"
+#include "core/ops/shell_file_op.h"
+#include "platform/fileops.h"
+#include "ui/app/message_box.h"
+#include "ui/app/scope_guards.h"
+#include "ui/frame/mdimain.h"
+#include "ui/ops/file_label.h"
+#include "ui/ops/operation_runner.h"
+#include "ui/ops/tree_sync.h"
+
+namespace arbel::ui {
+
+Tdel::Tdel(Tmdimain& frame, DialogSource source)
+    : QDialog(&frame, Qt::Tool | Qt::WindowStaysOnTopHint), frame_(frame), source_(std::move(source)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("del"));
+    setWindowTitle(QStringLiteral("Delete"));
+    auto* layout = new QVBoxLayout(this);
+    Label1 = new QLabel(this);
+    label2 = new TFileLabel(this);
+    label2->setMinimumWidth(300);
+    CheckBox1 = new QCheckBox(QStringLiteral("place in Recycle Bin if possible"), this);
+    CheckBox2 = new QCheckBox(QStringLiteral("confirmations on"), this);
+    auto* buttons = new QHBoxLayout;
+    Button1 = new QPushButton(QStringLiteral("&Delete"), this);
+    Button1->setDefault(true);
+    Button2 = new QPushButton(QStringLiteral("Close"), this);
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    layout->addWidget(Label1);
+    layout->addWidget(label2);
+    layout->addWidget(CheckBox1);
+    layout->addWidget(CheckBox2);
+    layout->addLayout(buttons);
+    connect(Button1, &QPushButton::clicked, this, &Tdel::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &QDialog::close);
+
+    config::IniFile& ini = frame_.config();
+    CheckBox1->setChecked(config::getFlag(ini, config::keys::Recycle));
+    CheckBox2->setChecked(config::getFlag(ini, config::keys::ConfirmDel));
+    if (source_.fromSearch) {
+        Label1->setText(QString::fromStdString(ops::searchDeleteQuestion(source_.rows.size())));
+    } else if (source_.kind == ActiveKind::Dir) {
+        Label1->setText(
+            QString::fromUtf8(ops::kDeleteFolderQuestion.data(), ops::kDeleteFolderQuestion.size()));
+        label2->setFileName(source_.windowFolder);
+    } else {
+        Label1->setText(QString::fromStdString(ops::deleteQuestion(source_.files, source_.folders)));
+        label2->setFileName(source_.windowFolder);
+    }
+    frame_.dialogOpened(DialogTag::Delete, this, Button1);
+}
+
+Tdel* Tdel::open(Tmdimain& frame) {
+    auto* dialog = new Tdel(frame, gatherFromFrame(frame));
+    dialog->show();
+    frame.finddlog();
+    return dialog;
+}
+
+void Tdel::closeEvent(QCloseEvent* event) {
+    frame_.dialogClosed(DialogTag::Delete);
+    QDialog::closeEvent(event);
+}
+
+void Tdel::Button1Click() {
+    bool recycle = CheckBox1->isChecked();
+    reportWriteErrors(this, [&] {
+        config::setFlag(frame_.config(), config::keys::Recycle, recycle);
+        config::setFlag(frame_.config(), config::keys::ConfirmDel, CheckBox2->isChecked());
+    });
+    hide();
+    if (source_.gathered.items.empty()) {
+        close();
+        return;
+    }
+    // Folders among the items, remembered before they go.
+    std::set<std::string> folders;
+    for (const auto& item : source_.gathered.items) {
+        struct stat st;
+        if (::lstat(item.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) folders.insert(item);
+    }
+    ops::ItemList list;
+    list.items = source_.gathered.items;
+    ops::TShellFileOp op(list);
+    op.NoConfirmation = !CheckBox2->isChecked();
+    attachRunner(op, &frame_);
+    if (recycle)
+        op.Recycle();
+    else
+        op.Delete();
+
+    FrozenUpdates frozen(frame_.clientArea());
+    std::set<std::string> parents;
+    for (const auto& item : op.lastResult().items) {
+        parents.insert(parentPath(item.source));
+        struct stat st;
+        if (::lstat(item.source.c_str(), &st) == 0) continue;  // still there: keeps its entry
+        if (folders.count(item.source)) treeRemoveFolder(frame_, item.source);
+        // Windows on the deleted folder or below it close; the auto-folder window
+        // follows to the parent instead. Only real path matches count.
+        for (ChildWindow* w : frame_.windowsAtOrBelow(item.source)) {
+            if (w->kind() == ActiveKind::Auto) {
+                frame_.state().targetFolder = parentPath(item.source);
+                ScopedRefreshSignal signal(frame_.state(), RefreshSignal::Deletes);
+                w->refreshWindow(RefreshSignal::Deletes);
+            } else if (w->kind() == ActiveKind::List ||
+                       (w->kind() == ActiveKind::Viewer && !w->isAutoViewer())) {
+                w->close();
+            }
+        }
+    }
+    for (const auto& p : parents) refreshFolder(frame_, p);
+    close();
+}
+
+}  // namespace arbel::ui

@@ -1,0 +1,72 @@
+#include "ui/ops/dialog_source.h"
+
+#include <sys/stat.h>
+
+#include "core/ops/item_list.h"
+#include "core/tree/dir_tree.h"
+#include "ui/frame/mdimain.h"
+#include "ui/lists/file_window.h"
+#include "ui/search/findform.h"
+#include "ui/tree/mdisubdir.h"
+
+namespace arbel::ui {
+
+void countKinds(DialogSource& source) {
+    source.files = source.folders = 0;
+    for (const auto& item : source.gathered.items) {
+        struct stat st;
+        if (::lstat(item.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            ++source.folders;
+        else
+            ++source.files;
+    }
+}
+
+DialogSource gatherFromFrame(Tmdimain& frame) {
+    DialogSource s;
+    AppState& state = frame.state();
+    s.kind = state.activeKind;
+    s.fromSearch = state.fromSearch;
+    ops::GatherInput in;
+    if (state.pendingUpdate == RefreshSignal::DfDrop) {
+        // A drop filled the list: take it as it is.
+        state.pendingUpdate = RefreshSignal::None;
+        s.dropped = true;
+        s.gathered.items = ops::processItemList().items;
+        if (!s.gathered.items.empty()) s.gathered.firstItem = s.gathered.items.front();
+        s.window = frame.currentOf(state.activeKind);
+    } else if (state.fromSearch) {
+        if (Tfindform* find = Tfindform::instance()) {
+            in.from = ops::GatherFrom::Search;
+            in.selectedRows = find->selectedRows();
+            s.rows = in.selectedRows;
+            s.gathered = ops::gatherItems(in);
+        }
+    } else if (state.activeKind == ActiveKind::Dir) {
+        if (Tmdisubdir* tree = Tmdisubdir::of(frame)) {
+            in.from = ops::GatherFrom::Tree;
+            in.treeFolder = tree->selectedFolder();
+            s.windowFolder = in.treeFolder;
+            s.window = tree;
+            s.gathered = ops::gatherItems(in);
+        }
+    } else if (state.activeKind == ActiveKind::List || state.activeKind == ActiveKind::Auto) {
+        if (auto* w = qobject_cast<FileWindow*>(frame.currentOf(state.activeKind))) {
+            in.from = ops::GatherFrom::FolderWindow;
+            in.windowFolder = w->shownFolder();
+            in.selectedNames = w->selectedNames();
+            s.windowFolder = in.windowFolder;
+            s.window = w;
+            s.gathered = ops::gatherItems(in);
+        }
+    }
+    countKinds(s);
+    return s;
+}
+
+void refreshFolder(Tmdimain& frame, const std::string& folder) {
+    if (folder.empty()) return;
+    frame.cappything(folder);
+}
+
+}  // namespace arbel::ui

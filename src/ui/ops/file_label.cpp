@@ -1,0 +1,38 @@
+#include "ui/ops/file_label.h"
+
+#include <QFontMetrics>
+
+#include "ui/app/scope_guards.h"
+
+namespace arbel::ui {
+
+TFileLabel::TFileLabel(QWidget* parent) : QLabel(parent) {
+    setMinimumWidth(1);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+}
+
+void TFileLabel::setFileName(const std::string& path) {
+    if (path == path_) return;
+    path_ = path;
+    setToolTip(displayPath(path_));
+    refit();
+}
+
+void TFileLabel::setDirection(ops::TDirection direction) {
+    if (direction == direction_) return;
+    direction_ = direction;
+    refit();
+}
+
+void TFileLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    refit();
+}
+
+void TFileLabel::refit() {
+    QFontMetrics fm(font());
+    auto width = [&](const std::string& s) { return fm.horizontalAdvance(displayPath(s)); };
+    setText(displayPath(ops::fitPath(path_, contentsRect().width(), width, direction_)));
+}
+
+}  // namespace arbel::ui

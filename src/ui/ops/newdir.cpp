@@ -1,0 +1,115 @@
+#include "ui/ops/newdir.h"
+
+#include <sys/stat.h>
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/ops/names.h"
+#include "platform/fileops.h"
+#include "ui/app/message_box.h"
+#include "ui/app/scope_guards.h"
+#include "ui/frame/mdimain.h"
+#include "ui/ops/file_label.h"
+#include "ui/ops/tree_sync.h"
+
+namespace arbel::ui {
+
+std::string Tnewd::parentFor(const DialogSource& source) {
+    if (source.kind == ActiveKind::List || source.kind == ActiveKind::Auto) {
+        const std::string& first = source.gathered.firstItem;
+        struct stat st;
+        if (!first.empty() && ::stat(first.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return first;
+    }
+    return source.windowFolder;
+}
+
+Tnewd::Tnewd(Tmdimain& frame, DialogSource source, std::string parent)
+    : QDialog(&frame, Qt::Tool), frame_(frame), source_(std::move(source)), parent_(std::move(parent)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("newd"));
+    setWindowTitle(QStringLiteral("New Folder"));
+    auto* layout = new QVBoxLayout(this);
+    Label1 = new QLabel(QStringLiteral("Create a new folder in:"), this);
+    parlabel2 = new TFileLabel(this);
+    parlabel2->setFileName(parent_);
+    Edit1 = new QLineEdit(this);
+    Edit1->setMinimumWidth(300);
+    Edit1->installEventFilter(this);
+    auto* buttons = new QHBoxLayout;
+    Button1 = new QPushButton(QStringLiteral("&Create"), this);
+    Button1->installEventFilter(this);
+    Button2 = new QPushButton(QStringLiteral("Close"), this);
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    layout->addWidget(Label1);
+    layout->addWidget(parlabel2);
+    layout->addWidget(Edit1);
+    layout->addLayout(buttons);
+    connect(Button1, &QPushButton::clicked, this, &Tnewd::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &QDialog::close);
+    frame_.dialogOpened(DialogTag::NewDir, this, Edit1);
+}
+
+Tnewd* Tnewd::open(Tmdimain& frame) {
+    DialogSource source = gatherFromFrame(frame);
+    std::string parent = parentFor(source);
+    if (parent.empty()) return nullptr;
+    auto* dialog = new Tnewd(frame, std::move(source), parent);
+    dialog->show();
+    frame.finddlog();
+    return dialog;
+}
+
+void Tnewd::closeEvent(QCloseEvent* event) {
+    frame_.dialogClosed(DialogTag::NewDir);
+    QDialog::closeEvent(event);
+}
+
+bool Tnewd::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            keepOpen_ = key->modifiers() == Qt::ControlModifier;
+            Button1Click();
+            return true;
+        }
+    }
+    if (watched == Button1 && event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        keepOpen_ = true;
+        Button1Click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Tnewd::Button1Click() {
+    QByteArray typed = Edit1->text().toUtf8();
+    ops::NewFolderResult r =
+        ops::createNewFolder(parent_, std::string_view(typed.constData(), size_t(typed.size())));
+    if (!r.created) {
+        keepOpen_ = false;
+        showMessage(this, displayPath(r.message));
+        return;
+    }
+    FrozenUpdates frozen(frame_.clientArea());
+    treeAddFolder(frame_, r.path);
+    for (ChildWindow* w : frame_.windowsShowingFolder(parent_)) {
+        frame_.state().targetFolder = parent_;
+        ScopedRefreshSignal signal(frame_.state(), RefreshSignal::Format);
+        w->refreshWindow(RefreshSignal::Format);
+    }
+    Edit1->clear();
+    bool stay = keepOpen_;
+    keepOpen_ = false;
+    if (!stay) close();
+}
+
+}  // namespace arbel::ui

@@ -1,0 +1,117 @@
+#include "ui/ops/renamer.h"
+
+#include <sys/stat.h>
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/ops/names.h"
+#include "platform/fileops.h"
+#include "ui/app/message_box.h"
+#include "ui/app/scope_guards.h"
+#include "ui/frame/mdimain.h"
+#include "ui/ops/tree_sync.h"
+
+namespace arbel::ui {
+
+Tren::Tren(Tmdimain& frame, DialogSource source, std::string oldPath)
+    : QDialog(&frame, Qt::Tool | Qt::WindowStaysOnTopHint),
+      frame_(frame),
+      source_(std::move(source)),
+      old_(std::move(oldPath)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("ren"));
+    setWindowTitle(QStringLiteral("Rename"));
+    auto* layout = new QVBoxLayout(this);
+    Label1 = new QLabel(QStringLiteral("Rename Selected Object to:"), this);
+    Edit1 = new QLineEdit(this);
+    Edit1->setMinimumWidth(300);
+    Edit1->setText(displayPath(baseName(old_)));
+    Edit1->installEventFilter(this);
+    auto* buttons = new QHBoxLayout;
+    Button1 = new QPushButton(QStringLiteral("&Rename"), this);
+    Button1->installEventFilter(this);
+    Button2 = new QPushButton(QStringLiteral("Close"), this);
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    layout->addWidget(Label1);
+    layout->addWidget(Edit1);
+    layout->addLayout(buttons);
+    connect(Button1, &QPushButton::clicked, this, &Tren::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &QDialog::close);
+    frame_.dialogOpened(DialogTag::Rename, this, Edit1);
+}
+
+Tren* Tren::open(Tmdimain& frame) {
+    DialogSource source = gatherFromFrame(frame);
+    std::string old = frame.state().renameTarget;
+    if (source.fromSearch || old.empty()) old = source.gathered.firstItem;
+    if (old.empty()) return nullptr;
+    auto* dialog = new Tren(frame, std::move(source), old);
+    dialog->show();
+    frame.finddlog();
+    return dialog;
+}
+
+void Tren::closeEvent(QCloseEvent* event) {
+    frame_.dialogClosed(DialogTag::Rename);
+    QDialog::closeEvent(event);
+}
+
+bool Tren::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            keepOpen_ = key->modifiers() == Qt::ControlModifier;
+            Button1Click();
+            return true;
+        }
+    }
+    if (watched == Button1 && event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        keepOpen_ = true;
+        Button1Click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Tren::Button1Click() {
+    QByteArray typed = Edit1->text().toUtf8();
+    std::string newName(typed.constData(), size_t(typed.size()));
+    // An unchanged field keeps the original bytes, which may not be valid UTF-8.
+    if (Edit1->text() == displayPath(baseName(old_))) newName = baseName(old_);
+    struct stat st;
+    bool wasFolder = ::lstat(old_.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    ops::RenameResult r = ops::renameItem(old_, newName);
+    if (!r.renamed) {
+        keepOpen_ = false;
+        showMessage(this, displayPath(r.message));
+        return;
+    }
+    FrozenUpdates frozen(frame_.clientArea());
+    std::string folder = parentPath(old_);
+    if (wasFolder && r.newPath != old_) {
+        treeRenameFolder(frame_, old_, newName);
+        // Windows on the renamed folder or below it now show the new path.
+        for (ChildWindow* w : frame_.windowsAtOrBelow(old_)) {
+            std::string rest = w->shownPath().substr(old_.size());
+            w->setShownPath(r.newPath + rest);
+        }
+    }
+    frame_.cappything(folder);
+    old_ = r.newPath;
+    frame_.state().renameTarget = r.newPath;
+    Edit1->setText(displayPath(baseName(old_)));
+    bool stay = keepOpen_;
+    keepOpen_ = false;
+    if (!stay) close();
+}
+
+}  // namespace arbel::ui

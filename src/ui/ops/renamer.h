@@ -1,0 +1,47 @@
+#pragma once
+// Tren: renames one item (a file or a folder) in its own folder, never replacing
+// anything, and keeps the tree and the windows on it and on its folder in step.
+// Enter renames and closes; Ctrl+Enter (or a right click on Rename) stays open.
+
+#include <QDialog>
+#include <string>
+
+#include "ui/ops/dialog_source.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace arbel::ui {
+
+class Tmdimain;
+
+class Tren : public QDialog {
+    Q_OBJECT
+public:
+    // oldPath: the item to rename (the design's RenameTarget).
+    Tren(Tmdimain& frame, DialogSource source, std::string oldPath);
+    static Tren* open(Tmdimain& frame);
+
+    const std::string& target() const { return old_; }
+    QLabel* Label1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+
+public slots:
+    void Button1Click();
+    void confirm() { Button1Click(); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Tmdimain& frame_;
+    DialogSource source_;
+    std::string old_;
+    bool keepOpen_ = false;
+};
+
+}  // namespace arbel::ui
