@@ -1,0 +1,210 @@
+// The search window on the offscreen platform, inside a real frame.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QTreeView>
+
+#include "core/config/settings.h"
+#include "core/ops/item_gathering.h"
+#include "core/ops/shell_file_op.h"
+#include "support/temp_dir.h"
+#include "ui/frame/mdimain.h"
+#include "ui/search/find_results_model.h"
+#include "ui/search/findform.h"
+
+using namespace arbel;
+using namespace arbel::ui;
+
+namespace {
+// Answers as a user who agrees to everything; the copy here meets no question.
+struct Agree : ops::OperationQuestions {
+    ops::Answer replaceExisting(const std::string&, const std::string&) override { return ops::Answer::Yes; }
+    bool createTargetFolder(const std::string&) override { return true; }
+    ops::Answer confirmDelete(const std::string&, bool) override { return ops::Answer::Yes; }
+    ops::Answer deletePermanently(const std::string&, const Error&) override { return ops::Answer::No; }
+    ops::ErrorAnswer onError(const Error&) override { return ops::ErrorAnswer::Abort; }
+};
+}  // namespace
+
+class FindFormTest : public QObject {
+    Q_OBJECT
+
+    // Runs a search with the window's current fields and waits for its end.
+    static void search(Tfindform* f) {
+        QSignalSpy done(f, &Tfindform::searchFinished);
+        QTest::mouseClick(f->Button1, Qt::LeftButton);
+        QVERIFY(done.wait(20000));
+    }
+
+    static QStringList column(Tfindform* f, int col) {
+        QStringList out;
+        auto* m = f->results();
+        for (int r = 0; r < m->rowCount(); ++r) out << m->index(r, col).data().toString();
+        out.sort();
+        return out;
+    }
+
+private slots:
+    void searchFillsTheListAndFileCommandsTakeTheSelection() {
+        test::TempDir tmp;
+        const std::string root = tmp.makeDir("root");
+        tmp.writeFile("root/a.txt", "x");
+        tmp.writeFile("root/sub/b.txt", std::string(1025, 'y'));
+        tmp.writeFile("root/sub/c.doc", "z");
+        const std::string target = tmp.makeDir("target");
+        Tmdimain frame(FrameOptions{tmp / "Arbelwin.cfg", false});
+        frame.show();
+        QTRY_VERIFY(!frame.startupPending());
+
+        frame.findbutClick();
+        Tfindform* f = Tfindform::instance();
+        QVERIFY(f);
+        QVERIFY(frame.state().fromSearch);
+        QCOMPARE(frame.state().activeDialog, DialogTag::FindForm);
+        frame.findbutClick();  // a second Search brings the same window forward
+        QCOMPARE(Tfindform::instance(), f);
+
+        f->setStartFolder(root);
+        QCOMPARE(f->windowTitle(), QString::fromStdString("Find files in " + root));
+        f->Edit2->setText("*.TXT");
+        f->CheckBox3->setChecked(true);
+        search(f);
+        QCOMPARE(column(f, FindResultsModel::NameColumn), (QStringList{"a.txt", "b.txt"}));
+        QCOMPARE(column(f, FindResultsModel::SizeColumn), (QStringList{"1 KB", "2 KB"}));
+        QCOMPARE(f->stb->currentMessage(), QString("2 File(s) found"));
+        QCOMPARE(f->Button2->text(), QString("&Close"));
+
+        // Select b.txt and copy it the way the copy dialog does: items gathered from
+        // the selected result rows.
+        auto* m = f->results();
+        int b = m->index(0, 0).data().toString() == "b.txt" ? 0 : 1;
+        f->ListBox1->selectionModel()->select(m->index(b, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QCOMPARE(f->selectedPaths(), std::vector<std::string>{root + "/sub/b.txt"});
+        ops::GatherInput in;
+        in.from = ops::GatherFrom::Search;
+        in.selectedRows = f->selectedRows();
+        ops::ItemList list{ops::gatherItems(in).items};
+        ops::TShellFileOp op(list);
+        op.NoConfirmation = true;
+        op.Animate = false;
+        op.setRunner([](ops::FileOperation& job) {
+            Agree agree;
+            CancelToken never;
+            return job.run(agree, never);
+        });
+        QVERIFY(!op.Copy(target));
+        QCOMPARE(test::readFile(target + "/b.txt"), std::string(1025, 'y'));
+
+        f->close();
+        QTRY_VERIFY(!Tfindform::instance());
+        QVERIFY(!frame.state().fromSearch);
+        QCOMPARE(frame.state().activeDialog, DialogTag::None);
+    }
+
+    void filtersFromTheFormFields() {
+        test::TempDir tmp;
+        const std::string root = tmp.makeDir("root");
+        tmp.writeFile("root/new.txt", "fresh");
+        const std::string old = tmp.writeFile("root/old.txt", "stale");
+        struct timespec ts[2] = {{946684800, 0}, {946684800, 0}};  // 2000-01-01
+        QCOMPARE(::utimensat(AT_FDCWD, old.c_str(), ts, 0), 0);
+        tmp.writeFile("root/big.txt", std::string(100 * 1024, 'b'));
+        Tmdimain frame(FrameOptions{tmp / "Arbelwin.cfg", false});
+        frame.show();
+        frame.findbutClick();
+        Tfindform* f = Tfindform::instance();
+        f->setStartFolder(root);
+
+        // "Modified between" today and today: files written today, the whole day.
+        f->CheckBox2->setChecked(true);
+        QVERIFY(f->Edit4->isEnabled());
+        search(f);
+        QCOMPARE(column(f, 0), (QStringList{"big.txt", "new.txt"}));
+        f->Edit4->setText("not a date");  // that end stays open
+        search(f);
+        QCOMPARE(column(f, 0), (QStringList{"big.txt", "new.txt", "old.txt"}));
+        f->CheckBox2->setChecked(false);
+
+        f->CheckBox1->setChecked(true);  // "100" KB, "min"
+        search(f);
+        QCOMPARE(column(f, 0), QStringList{"big.txt"});
+        f->CheckBox1->setChecked(false);
+
+        f->CheckBox4->setChecked(true);
+        f->Edit1->setText("STALE");
+        search(f);
+        QCOMPARE(column(f, 0), QStringList{"old.txt"});
+        f->close();
+    }
+
+    void historyAfterSeveralSearches() {
+        test::TempDir tmp;
+        const std::string root = tmp.makeDir("root");
+        const std::string cfg = tmp / "Arbelwin.cfg";
+        {
+            Tmdimain frame(FrameOptions{cfg, false});
+            frame.show();
+            frame.findbutClick();
+            Tfindform* f = Tfindform::instance();
+            f->setStartFolder(root);
+            for (const char* mask : {"*.txt", "*.c", "*.txt", "*.*", "readme"}) {
+                f->Edit2->setText(mask);
+                search(f);
+                QCOMPARE(f->Edit2->text(), QString(mask));  // the field keeps what was searched
+            }
+            QStringList items;
+            for (int i = 0; i < f->combo1->count(); ++i) items << f->combo1->itemText(i);
+            QCOMPARE(items, (QStringList{"*.*", "readme", "*.txt", "*.c"}));
+            f->combo1->setCurrentIndex(2);
+            emit f->combo1->activated(2);
+            QCOMPARE(f->Edit2->text(), QString("*.txt"));
+            f->close();
+        }
+        config::IniFile ini(cfg);
+        QCOMPARE(ini.readHistory(config::sections::Findspecs),
+                 (std::vector<std::string>{"readme", "*.txt", "*.c"}));
+        QCOMPARE(ini.readSection(config::sections::Findspecs).front(), std::string("2=readme"));
+    }
+
+    void stopAndEscapeEndTheSearchButKeepTheWindow() {
+        test::TempDir tmp;
+        const std::string root = tmp.makeDir("root");
+        for (int d = 0; d < 200; ++d) tmp.writeFile("root/d" + std::to_string(d) + "/f.txt", "x");
+        Tmdimain frame(FrameOptions{tmp / "Arbelwin.cfg", false});
+        frame.show();
+        frame.findbutClick();
+        Tfindform* f = Tfindform::instance();
+        f->setStartFolder(root);
+        f->CheckBox3->setChecked(true);
+        for (bool escape : {false, true}) {
+            QSignalSpy done(f, &Tfindform::searchFinished);
+            f->Button1Click();
+            QCOMPARE(f->Button2->text(), QString("Stop"));
+            if (escape) {
+                QTest::keyClick(f, Qt::Key_Escape);
+            } else {
+                QTest::mouseClick(f->Button2, Qt::LeftButton);
+            }
+            QVERIFY(done.wait(20000));
+            QVERIFY(Tfindform::instance());  // Stop is not Close
+            QVERIFY(f->stb->currentMessage().endsWith(" File(s) found"));
+            QCOMPARE(f->Button2->text(), QString("&Close"));
+        }
+        QTest::keyClick(f, Qt::Key_Escape);  // idle: nothing to stop, the window stays
+        QVERIFY(Tfindform::instance());
+        // Closing while a search runs stops it and frees the window.
+        f->Button1Click();
+        f->close();
+        QTRY_VERIFY(!Tfindform::instance());
+    }
+};
+
+QTEST_MAIN(FindFormTest)
+#include "findform_test.moc"
