@@ -133,13 +133,6 @@ std::string windowMenuLabel(std::size_t number, std::string_view caption) {
     return label;
 }
 
-bool isSameOrBelow(std::string_view path, std::string_view root) {
-    if (root.empty() || path.size() < root.size() || path.compare(0, root.size(), root) != 0) return false;
-    if (path.size() == root.size()) return true;
-    // Below the root only at a component boundary: "/tmp2" is not below "/tmp".
-    return root.back() == '/' || path[root.size()] == '/';
-}
-
 std::string captionFor(ActiveKind kind, std::string_view path, bool autoViewer) {
     switch (kind) {
         case ActiveKind::Auto:

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/app/app_state.h"
+#include "platform/fileops.h"  // isSameOrBelow: equal, or below at a component boundary
 
 namespace arbel {
 
@@ -85,9 +86,6 @@ private:
 // "&" + n + " " + caption, with any '&' of the caption doubled so it shows as
 // itself instead of marking a mnemonic.
 std::string windowMenuLabel(std::size_t number, std::string_view caption);
-
-// True when path equals root or lies below it ("/tmp" is not below "/tm").
-bool isSameOrBelow(std::string_view path, std::string_view root);
 
 // The caption a window of this kind shows for the path (display text is the
 // caller's business: path bytes are returned as they are).

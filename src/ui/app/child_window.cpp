@@ -166,8 +166,15 @@ void ChildWindow::finishCreation() {
 }
 
 void ChildWindow::closeEvent(QCloseEvent* event) {
+    // The client area picks another window to activate while this one
+    // deactivates; the frame ignores that pick and activates its own.
+    const bool wasClosing = frame_.closingChild_;
+    frame_.closingChild_ = true;
     QMdiSubWindow::closeEvent(event);
-    if (!event->isAccepted() || !registered_) return;
+    if (!event->isAccepted() || !registered_) {
+        frame_.closingChild_ = wasClosing;
+        return;
+    }
     if (frame_.state().viewerMode != ViewerMode::Closing) closingWork();
     frame_.childClosed(this);
 }

@@ -191,16 +191,16 @@ void Tmdimain::childClosed(ChildWindow* window) {
     rebuildWindowMenu();
     if (shuttingDown_) return;
     // The window now last in the activation order becomes the active one, not
-    // whatever the client area would pick by itself.
-    if (ChildWindow* next = activeChild()) {
-        QPointer<ChildWindow> guard(next);
-        QTimer::singleShot(0, this, [this, guard] {
-            if (guard && guard->registered_) activateChild(guard);
-        });
-        closingChild_ = true;
-        activateChild(next);
+    // whatever the client area would pick by itself. The client area makes its own pick while the closing
+    // window deactivates and hides; that pick is ignored (closingChild_) until the queued call below has put
+    // the window now last in the activation order in front.
+    closingChild_ = true;
+    QPointer<ChildWindow> guard(activeChild());
+    if (guard) activateChild(guard);
+    QTimer::singleShot(0, this, [this, guard] {
         closingChild_ = false;
-    }
+        if (guard && guard->registered_ && registry_.active() == guard->windowId()) activateChild(guard);
+    });
 }
 
 void Tmdimain::childDestroyed(ChildWindow* window) {

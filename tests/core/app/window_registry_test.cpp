@@ -105,19 +105,6 @@ TEST(WindowRegistry, AddingAnIdTwiceKeepsOneEntry) {
     EXPECT_EQ(r.find(1)->path, "/a");
 }
 
-TEST(PathMatching, BelowMeansAtAComponentBoundary) {
-    EXPECT_TRUE(isSameOrBelow("/tmp", "/tmp"));
-    EXPECT_TRUE(isSameOrBelow("/tmp/a/b", "/tmp"));
-    EXPECT_FALSE(isSameOrBelow("/tmp2", "/tmp"));
-    EXPECT_FALSE(isSameOrBelow("/tm", "/tmp"));
-    EXPECT_TRUE(isSameOrBelow("/anything", "/"));
-    EXPECT_TRUE(isSameOrBelow("/tmp/x", "/tmp/"));
-    EXPECT_FALSE(isSameOrBelow("/tmp", ""));
-    // Bytes are compared exactly: no case folding, invalid UTF-8 is fine.
-    EXPECT_FALSE(isSameOrBelow("/Tmp/a", "/tmp"));
-    EXPECT_TRUE(isSameOrBelow("/d\xff/x", "/d\xff"));
-}
-
 TEST(PathMatching, FolderWindowsAreFoundByStoredPathNotCaption) {
     WindowRegistry r;
     r.add(entry(1, ActiveKind::Dir, "/home"));
