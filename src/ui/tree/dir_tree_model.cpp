@@ -1,7 +1,5 @@
 #include "ui/tree/dir_tree_model.h"
 
-#include <QStringDecoder>
-
 #include "ui/app/scope_guards.h"
 #include "ui/icons/type_icons.h"
 
@@ -82,8 +80,8 @@ bool DirTreeModel::hasChildren(const QModelIndex& parent) const {
 }
 
 QString DirTreeModel::displayText(const std::string& bytes) {
-    QStringDecoder decode(QStringDecoder::Utf8);
-    return decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    // Stateless: a stray lead byte at the end is replaced, not held back for more input.
+    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
 }
 
 QVariant DirTreeModel::data(const QModelIndex& index, int role) const {
