@@ -64,7 +64,7 @@ inline std::string lzwEncode(const std::vector<uint8_t>& px, int minCode, bool c
     int decNext = end + 1, width = minCode + 1;  // decoder's
     bool firstAfterClear = true;
     std::map<std::pair<int, int>, int> table;
-    auto emit = [&](int code) {
+    auto putCode = [&](int code) {
         w.put(code, width);
         if (!firstAfterClear && decNext < 4096) {
             ++decNext;
@@ -84,7 +84,7 @@ inline std::string lzwEncode(const std::vector<uint8_t>& px, int minCode, bool c
             cur = it->second;
             continue;
         }
-        emit(cur);
+        putCode(cur);
         if (next < 4096) {
             table[{cur, p}] = next++;
         } else if (clearWhenFull) {
@@ -97,7 +97,7 @@ inline std::string lzwEncode(const std::vector<uint8_t>& px, int minCode, bool c
         }
         cur = p;
     }
-    if (cur >= 0) emit(cur);
+    if (cur >= 0) putCode(cur);
     w.put(end, width);
     return w.finish();
 }
