@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMetaObject>
@@ -19,6 +20,8 @@
 #include "ui/frame/frame_actions.h"
 #include "ui/frame/mdimain.h"
 #include "ui/frame/view_panel.h"
+#include "ui/lists/file_list.h"
+#include "ui/lists/file_list_view.h"
 #include "ui/lists/file_window.h"
 #include "ui/lists/folder_windows.h"
 #include "ui/search/findform.h"
@@ -152,7 +155,23 @@ void confirmDialog(QWidget* dialog) {
 void selecting(Tmdimain& frame, bool filesOnly) {
     FileWindow* w = activeFileWindow(frame);
     if (!w) return;
-    w->selectAll(filesOnly);
+    // Only ever adds to the selection: a folder the user selected stays selected
+    // when the files are added to it. Contiguous runs keep big lists cheap.
+    TFileList& model = w->fileList();
+    const int rows = model.rowCount();
+    const int lastColumn = model.columnCount() - 1;
+    QItemSelection sel;
+    int runStart = -1;
+    for (int r = 0; r <= rows; ++r) {
+        const bool take =
+            r < rows && (!filesOnly || !model.data(model.index(r, 0), TFileList::IsFolderRole).toBool());
+        if (take && runStart < 0) runStart = r;
+        if (!take && runStart >= 0) {
+            sel.select(model.index(runStart, 0), model.index(r - 1, lastColumn));
+            runStart = -1;
+        }
+    }
+    if (!sel.isEmpty()) w->listView().selectionModel()->select(sel, QItemSelectionModel::Select);
     w->bytecount();
 }
 
