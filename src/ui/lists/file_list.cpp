@@ -1,6 +1,7 @@
 #include "ui/lists/file_list.h"
 
 #include "core/lists/whatdisk.h"
+#include "ui/icons/type_icons.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -45,9 +46,10 @@ Cell cellOfColumn(int column) {
     }
 }
 
-QIcon styleIcon(const FileEntry& e, const std::string&) {
-    QStyle* style = QApplication::style();
-    return style->standardIcon(e.isFolder() ? QStyle::SP_DirIcon : QStyle::SP_FileIcon);
+// Icons by content type through the program's type icon cache; a link gets
+// the icon of what it points to.
+QIcon typeIcon(const FileEntry& e, const std::string& path) {
+    return e.isFolder() ? iconForFolder() : iconForFile(path);
 }
 
 }  // namespace
@@ -57,7 +59,7 @@ QString displayName(std::string_view bytes) {
 }
 
 TFileList::TFileList(QObject* parent)
-    : QAbstractTableModel(parent), format_(systemFormat()), icons_(styleIcon) {
+    : QAbstractTableModel(parent), format_(systemFormat()), icons_(typeIcon) {
     progress_.setInterval(100);
     connect(&progress_, &QTimer::timeout, this, [this] {
         if (job_) emit readProgress(job_->seen.load());
@@ -74,7 +76,7 @@ TFileList::~TFileList() {
 }
 
 void TFileList::setIconSource(IconSource source) {
-    icons_ = source ? std::move(source) : IconSource(styleIcon);
+    icons_ = source ? std::move(source) : IconSource(typeIcon);
     if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
 }
 

@@ -44,7 +44,7 @@ public:
     explicit TFileList(QObject* parent = nullptr);
     ~TFileList() override;
 
-    // Icons of entries; the default gives the style's folder and file icons.
+    // Icons of entries; the default asks the type icon cache.
     using IconSource = std::function<QIcon(const FileEntry&, const std::string& fullPath)>;
     void setIconSource(IconSource source);
 

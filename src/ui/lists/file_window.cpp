@@ -21,7 +21,6 @@
 #include "ui/frame/view_panel.h"
 #include "ui/lists/file_list.h"
 #include "ui/lists/file_list_view.h"
-#include "ui/lists/type_icons.h"
 #include "ui/viewer/mdiview.h"
 
 namespace arbel::ui {
@@ -50,7 +49,6 @@ std::string joinPath(const std::string& folder, std::string_view name) {
 
 FileWindow::FileWindow(Tmdimain& frame, ActiveKind kind) : ChildWindow(frame, kind) {
     model_ = new TFileList(this);
-    model_->setIconSource(typeIconSource());
     buildWidgets();
     buildMenus();
     Timer1.setSingleShot(true);
