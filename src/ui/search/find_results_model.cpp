@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <algorithm>
 
 #include "core/search/find_form.h"
 #include "ui/app/scope_guards.h"
@@ -70,6 +71,29 @@ void FindResultsModel::clear() {
     rows_.clear();
     rows_.shrink_to_fit();
     endResetModel();
+}
+
+void FindResultsModel::removeRows(std::vector<int> rows) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    // From the end, so the indices still to remove stay valid.
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        if (*it < 0 || *it >= rowCount()) continue;
+        beginRemoveRows({}, *it, *it);
+        rows_.erase(rows_.begin() + *it);
+        endRemoveRows();
+    }
+}
+
+bool FindResultsModel::renameRow(const std::string& oldPath, const std::string& newName) {
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (rows_[i].fullPath() != oldPath) continue;
+        rows_[i].name = newName;
+        const int r = static_cast<int>(i);
+        emit dataChanged(index(r, 0), index(r, ColumnCount - 1));
+        return true;
+    }
+    return false;
 }
 
 void FindResultsModel::append(std::vector<FindResultRow>&& rows) {

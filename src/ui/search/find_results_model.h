@@ -35,6 +35,10 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     void clear();
+    // Removes the given rows (any order, duplicates allowed).
+    void removeRows(std::vector<int> rows);
+    // The row whose full path is oldPath takes the new name; false when none does.
+    bool renameRow(const std::string& oldPath, const std::string& newName);
     void append(std::vector<FindResultRow>&& rows);
     const FindResultRow& row(int r) const { return rows_[static_cast<size_t>(r)]; }
 

@@ -1,5 +1,6 @@
 #include "ui/search/findform.h"
 
+#include <sys/stat.h>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -21,7 +22,9 @@
 #include <QStatusBar>
 #include <QTreeView>
 #include <QVBoxLayout>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <optional>
 
@@ -429,6 +432,21 @@ std::vector<ops::SearchRow> Tfindform::selectedRows() const {
         out.push_back({r.folder, r.name});
     }
     return out;
+}
+
+int Tfindform::dropVanishedRows() {
+    std::vector<int> gone;
+    for (const QModelIndex& i : ListBox1->selectionModel()->selectedRows()) {
+        struct stat st;
+        if (::lstat(model_->row(i.row()).fullPath().c_str(), &st) != 0 && errno == ENOENT)
+            gone.push_back(i.row());
+    }
+    model_->removeRows(gone);
+    return static_cast<int>(gone.size());
+}
+
+void Tfindform::renameResult(const std::string& oldPath, const std::string& newName) {
+    model_->renameRow(oldPath, newName);
 }
 
 std::string Tfindform::focusedPath() const {

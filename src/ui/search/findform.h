@@ -52,6 +52,11 @@ public:
     // The result with the keyboard focus (opened by Enter), or empty.
     std::string focusedPath() const;
     bool searching() const;
+    // After a move or delete from the results: selected rows whose file no longer
+    // exists leave the list. Returns how many left.
+    int dropVanishedRows();
+    // After a rename of a result: its row shows the new name.
+    void renameResult(const std::string& oldPath, const std::string& newName);
     std::string startFolder() const;
     void setStartFolder(const std::string& folder);
 

@@ -1,6 +1,7 @@
 // The search window on the offscreen platform, inside a real frame.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTreeView>
+#include <cstdio>
 
 #include "core/config/settings.h"
 #include "core/ops/item_gathering.h"
@@ -101,6 +103,20 @@ private slots:
         });
         QVERIFY(!op.Copy(target));
         QCOMPARE(test::readFile(target + "/b.txt"), std::string(1025, 'y'));
+
+        // After a rename and a delete from the results, the list follows without a
+        // new search: the renamed row shows its new name, a vanished row goes, a row
+        // whose file is still there stays.
+        const std::string a = root + "/a.txt";
+        QVERIFY(::rename(a.c_str(), (root + "/renamed.txt").c_str()) == 0);
+        f->renameResult(a, "renamed.txt");
+        QCOMPARE(column(f, FindResultsModel::NameColumn), (QStringList{"b.txt", "renamed.txt"}));
+        f->ListBox1->selectAll();
+        QCOMPARE(f->dropVanishedRows(), 0);
+        QVERIFY(::unlink((root + "/sub/b.txt").c_str()) == 0);
+        QCOMPARE(f->dropVanishedRows(), 1);
+        QCOMPARE(column(f, FindResultsModel::NameColumn), QStringList{"renamed.txt"});
+        QCOMPARE(f->selectedPaths(), std::vector<std::string>{root + "/renamed.txt"});
 
         f->close();
         QTRY_VERIFY(!Tfindform::instance());
