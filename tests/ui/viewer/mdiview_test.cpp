@@ -26,6 +26,7 @@
 #include "support/temp_dir.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
+#include "ui/frame/frame_actions.h"
 #include "ui/frame/mdimain.h"
 #include "ui/lists/file_list.h"
 #include "ui/lists/file_list_view.h"
@@ -115,7 +116,10 @@ private slots:
         QVERIFY(list);
         QSignalSpy read(list, &FileWindow::listRead);
         QTRY_VERIFY(!list->reading());
-        Tmdiview* autoView = openAutoViewer(*frame, "");
+        // F7 with nothing selected: the auto viewer opens empty.
+        frame->activateChild(list);
+        frame->actions().action(FrameAction::AutoFileViewer)->trigger();
+        auto* autoView = qobject_cast<Tmdiview*>(frame->autoViewer());
         QVERIFY(autoView);
         QCOMPARE(autoView->windowTitle(), QStringLiteral("Auto View: "));
         QCOMPARE(int(autoView->shownKind()), int(ViewKind::None));
@@ -155,6 +159,13 @@ private slots:
 
         // The list keeps the focus role: following the selection does not activate.
         QCOMPARE(frame->activeChild(), static_cast<ChildWindow*>(list));
+
+        // File Viewer on the selection opens a viewer of its own beside the auto viewer.
+        frame->actions().action(FrameAction::FileViewer)->trigger();
+        auto* single = qobject_cast<Tmdiview*>(frame->activeChild());
+        QVERIFY(single && single != autoView);
+        QCOMPARE(single->windowTitle(), displayPath(*tmp_ / "files/c.jpeg"));
+        QCOMPARE(int(single->shownKind()), int(ViewKind::Jpeg));
         autoView->close();
         QTRY_VERIFY(!frame->state().autoViewerOn);
     }
