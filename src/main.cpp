@@ -11,6 +11,8 @@ int main(int argc, char** argv) {
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
         QIcon::setThemeName(QStringLiteral("Adwaita"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("system-file-manager"), QIcon::fromTheme(QStringLiteral("folder"))));
 
     arbel::ui::Tmdimain frame;
     frame.show();

@@ -1,8 +1,11 @@
 #include "ui/app/child_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QMdiArea>
 #include <QMenu>
+#include <QStyle>
 
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
@@ -40,10 +43,20 @@ std::optional<SystemItems> systemItemsOf(ActiveKind kind) {
     }
 }
 
+// The caption icon of a kind; a subclass may set its own.
+QIcon kindIcon(ActiveKind kind) {
+    const bool viewer = kind == ActiveKind::Viewer;
+    const QString name = viewer ? QStringLiteral("text-x-generic") : QStringLiteral("folder");
+    const QIcon fallback =
+        QApplication::style()->standardIcon(viewer ? QStyle::SP_FileIcon : QStyle::SP_DirIcon);
+    return QIcon::fromTheme(name, fallback);
+}
+
 }  // namespace
 
 ChildWindow::ChildWindow(Tmdimain& frame, ActiveKind kind) : frame_(frame), kind_(kind), id_(nextWindowId()) {
     setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(kindIcon(kind));
     // Ctrl+F4 belongs to the frame's "&Close"; the area's own shortcut would
     // make the key ambiguous and close nothing.
     for (QAction* a : systemMenu()->actions()) a->setShortcut({});

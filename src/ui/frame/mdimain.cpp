@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 
 #include "core/app/placement.h"
@@ -103,6 +104,9 @@ Tmdimain::~Tmdimain() {
 void Tmdimain::applyStartPlacement() {
     const auto rect = frameStartPlacement(*config_);
     if (!rect) {
+        // Fill the screen first, so the frame covers it even where no window
+        // manager carries out the maximised state.
+        if (QScreen* s = screen()) setGeometry(s->availableGeometry());
         setWindowState(windowState() | Qt::WindowMaximized);
         return;
     }

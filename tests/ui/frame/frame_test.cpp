@@ -263,6 +263,24 @@ private slots:
         QCOMPARE(frame->activeChild(), b);
     }
 
+    void ctrlF4ClosesTheActiveChildOnly() {
+        auto frame = makeFrame();
+        QPointer<TestChild> a = new TestChild(*frame, ActiveKind::List, "/a");
+        QPointer<TestChild> b = new TestChild(*frame, ActiveKind::List, "/b");
+        frame->activateChild(a);
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : frame.get();
+        QTest::keyClick(target, Qt::Key_F4, Qt::ControlModifier);
+        QTRY_VERIFY(!a);
+        QVERIFY(b);
+        QCOMPARE(frame->activeChild(), b.data());
+        QCOMPARE(frame->registry().count(), size_t(1));
+        // With nothing open the command does nothing.
+        QVERIFY(b->close());
+        QTRY_VERIFY(!b);
+        frame->actions().action(FrameAction::Close)->trigger();
+        QVERIFY(frame->registry().empty());
+    }
+
     void arrangeAllUsesStoredAndDefaultRectangles() {
         config::IniFile ini(cfg());
         ini.writeInteger(kWindowsSection, "dirw", 200);
