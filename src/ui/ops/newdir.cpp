@@ -73,6 +73,14 @@ void Tnewd::closeEvent(QCloseEvent* event) {
 }
 
 bool Tnewd::eventFilter(QObject* watched, QEvent* event) {
+    // Enter belongs to this field, not to the frame's Enter shortcut.
+    if (watched == Edit1 && event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            event->accept();
+            return true;
+        }
+    }
     if (watched == Edit1 && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

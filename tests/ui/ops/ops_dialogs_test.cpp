@@ -1,0 +1,204 @@
+// The file-operation dialogs on the offscreen platform: a real frame, real files
+// in a temporary folder, message boxes answered by an interceptor.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+#include "core/config/ini_file.h"
+#include "core/config/settings.h"
+#include "core/ops/names.h"
+#include "support/temp_dir.h"
+#include "ui/app/message_box.h"
+#include "ui/frame/mdimain.h"
+#include "ui/ops/copier.h"
+#include "ui/ops/deleter.h"
+#include "ui/ops/newdir.h"
+#include "ui/ops/operation_runner.h"
+#include "ui/ops/renamer.h"
+
+using namespace arbel;
+using namespace arbel::ui;
+using arbel::test::exists;
+using arbel::test::readFile;
+
+class OpsDialogsTest : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<arbel::test::TempDir> tmp_;
+    std::unique_ptr<Tmdimain> frame_;
+    QStringList asked_;
+    QMessageBox::StandardButton answer_ = QMessageBox::Yes;
+
+    std::string cfg() const { return tmp_->path() + "/Arbelwin.cfg"; }
+    DialogSource listSource(std::vector<std::string> items) {
+        DialogSource s;
+        s.kind = ActiveKind::List;
+        s.gathered.items = std::move(items);
+        s.gathered.firstItem = s.gathered.items.empty() ? std::string() : s.gathered.items.front();
+        s.windowFolder = tmp_->path();
+        countKinds(s);
+        return s;
+    }
+
+private slots:
+    void init() {
+        tmp_ = std::make_unique<arbel::test::TempDir>();
+        asked_.clear();
+        answer_ = QMessageBox::Yes;
+        setMessageInterceptor([this](const MessageRequest& r) {
+            asked_ << r.text;
+            return answer_;
+        });
+        frame_ = std::make_unique<Tmdimain>(FrameOptions{cfg(), false});
+        frame_->show();
+        QTest::qWaitFor([&] { return !frame_->startupPending(); }, 2000);
+    }
+    void cleanup() {
+        frame_.reset();
+        setMessageInterceptor({});
+        tmp_.reset();
+    }
+
+    // Copy into a missing target: asked once (as typed, not upper-cased), created,
+    // copied; the histories and the replace choice are written.
+    void copyCreatesTargetAndRecordsHistory() {
+        tmp_->writeFile("src/a.txt", "alpha");
+        tmp_->writeFile("src/sub/b.txt", "beta");
+        std::string target = tmp_->path() + "/New Target";
+        auto* d = new Tcopier(*frame_, Tcopier::Mode::Copy, listSource({(*tmp_ / "src")}));
+        QCOMPARE(frame_->state().activeDialog, DialogTag::Copier);
+        QVERIFY(d->renbox->isEnabled());
+        d->ComboBox1->setEditText(QString::fromStdString(target));
+        d->autobox->setChecked(true);
+        d->Button1Click();
+        QCOMPARE(asked_.size(), 1);
+        QCOMPARE(asked_[0], QString::fromStdString(target + "\ndoes not exist. Create it?"));
+        QCOMPARE(readFile(target + "/src/sub/b.txt"), std::string("beta"));
+        QCOMPARE(readFile(*tmp_ / "src/a.txt"), std::string("alpha"));
+        config::IniFile ini(cfg());
+        QCOMPARE(ini.readHistory(config::sections::Copies), std::vector<std::string>{target});
+        QCOMPARE(ini.readString("Quenby", "replace", "?"), std::string("true"));
+        QTRY_COMPARE(frame_->state().activeDialog, DialogTag::None);
+    }
+
+    // Move with rename on copy: the item lands under the new name, the source is
+    // gone, and no other folder is renamed on the way.
+    void moveUnderNewNameLeavesSiblingsAlone() {
+        tmp_->writeFile("src/report.txt", "r");
+        tmp_->writeFile("src/final.txt", "sibling");  // the new name exists beside the source
+        tmp_->makeDir("dst");
+        auto* d = new Tcopier(*frame_, Tcopier::Mode::Move, listSource({*tmp_ / "src/report.txt"}));
+        QCOMPARE(d->Button1->text(), QStringLiteral("Move"));
+        d->ComboBox1->setEditText(QString::fromStdString(*tmp_ / "dst"));
+        d->renbox->setChecked(true);
+        d->ComboBox2->setEditText(QStringLiteral("final.txt"));
+        d->Button1Click();
+        QCOMPARE(readFile(*tmp_ / "dst/final.txt"), std::string("r"));
+        QVERIFY(!exists(*tmp_ / "src/report.txt"));
+        QCOMPARE(readFile(*tmp_ / "src/final.txt"), std::string("sibling"));
+        QCOMPARE(config::IniFile(cfg()).readHistory(config::sections::Renames),
+                 std::vector<std::string>{"final.txt"});
+    }
+
+    // Rename on copy to a name with a "/" is refused with a message: it would
+    // put the copy somewhere else.
+    void renameOnCopyRefusesPaths() {
+        tmp_->writeFile("a", "a");
+        tmp_->makeDir("dst");
+        auto* d = new Tcopier(*frame_, Tcopier::Mode::Copy, listSource({*tmp_ / "a"}));
+        d->show();
+        d->ComboBox1->setEditText(QString::fromStdString(*tmp_ / "dst"));
+        d->renbox->setChecked(true);
+        d->ComboBox2->setEditText(QStringLiteral("../escaped"));
+        d->Button1Click();
+        QCOMPARE(asked_, QStringList{QString::fromUtf8(ops::kInvalidName.data(), ops::kInvalidName.size())});
+        QVERIFY(!exists(*tmp_ / "escaped"));
+        QVERIFY(d->isVisible());
+        d->close();
+    }
+
+    // Delete: the question counts files and folders; the preferences are written;
+    // the items go.
+    void deleteAsksCountsAndDeletes() {
+        tmp_->writeFile("f1", "1");
+        tmp_->writeFile("f2", "2");
+        tmp_->writeFile("d/inner", "i");
+        auto* d = new Tdel(*frame_, listSource({*tmp_ / "f1", *tmp_ / "f2", *tmp_ / "d"}));
+        QCOMPARE(d->Label1->text(), QStringLiteral("Delete 2 files and 1 folder from:"));
+        d->CheckBox1->setChecked(false);
+        d->CheckBox2->setChecked(true);  // confirmations: asked per item
+        answer_ = QMessageBox::YesToAll;
+        d->Button1Click();
+        QCOMPARE(asked_.size(), 1);
+        QVERIFY(!exists(*tmp_ / "f1"));
+        QVERIFY(!exists(*tmp_ / "d"));
+        config::IniFile ini(cfg());
+        QCOMPARE(ini.readString("Quenby", "recycle", "?"), std::string());
+        QCOMPARE(ini.readString("Quenby", "confirmdel", "?"), std::string("yes"));
+    }
+
+    // An error on the worker thread becomes a question on the interface thread,
+    // and the failure is reported as such.
+    void workerErrorsAreAskedAndReported() {
+        tmp_->writeFile("plain", "p");
+        tmp_->writeFile("item", "i");
+        ops::OperationOptions o;
+        o.autoMakeDir = true;
+        ops::FileOperation job(ops::Operation::Copy, {*tmp_ / "item"}, *tmp_ / "plain/sub", o);
+        answer_ = QMessageBox::Ignore;
+        auto result = runOperation(frame_.get(), job);
+        QCOMPARE(asked_.size(), 1);
+        QVERIFY(asked_[0].contains(QStringLiteral("Not a directory")));
+        QCOMPARE(failedItems(result), 1);
+        QVERIFY(!result.allDone());
+    }
+
+    // Rename keeps the dialog open on a taken name, and Ctrl+Enter renames and stays.
+    void renameRefusesTakenNamesAndCtrlEnterStays() {
+        tmp_->writeFile("one", "1");
+        tmp_->writeFile("two", "2");
+        QPointer<Tren> d = new Tren(*frame_, listSource({*tmp_ / "one"}), *tmp_ / "one");
+        d->show();
+        QCOMPARE(d->Edit1->text(), QStringLiteral("one"));
+        d->Edit1->setText(QStringLiteral("two"));
+        d->Button1Click();
+        QCOMPARE(asked_, QStringList{QStringLiteral("That filename is in use already")});
+        QCOMPARE(readFile(*tmp_ / "two"), std::string("2"));
+        d->Edit1->setText(QStringLiteral("three"));
+        QTest::keyClick(d->Edit1, Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(readFile(*tmp_ / "three"), std::string("1"));
+        QVERIFY(d->isVisible());
+        QCOMPARE(frame_->state().renameTarget, *tmp_ / "three");
+        QTest::keyClick(d->Edit1, Qt::Key_Return);  // unchanged name: nothing to do, closes
+        QTRY_VERIFY(!d || !d->isVisible());
+    }
+
+    // New folder: nested names are created under the parent, escapes refused.
+    void newFolderNestsAndRefusesEscapes() {
+        tmp_->makeDir("base");
+        DialogSource s = listSource({*tmp_ / "base"});
+        QCOMPARE(Tnewd::parentFor(s), *tmp_ / "base");  // a selected folder is the parent
+        auto* d = new Tnewd(*frame_, s, Tnewd::parentFor(s));
+        d->show();
+        d->Edit1->setText(QStringLiteral("../outside"));
+        d->Button1Click();
+        QCOMPARE(asked_.size(), 1);
+        QVERIFY(!exists(*tmp_ / "outside"));
+        d->Edit1->setText(QStringLiteral("/one/two"));
+        QTest::keyClick(d->Edit1, Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(exists(*tmp_ / "base/one/two"));
+        QVERIFY(d->isVisible());
+        d->Edit1->setText(QStringLiteral("one/two"));
+        d->Button1Click();
+        QCOMPARE(asked_.last(), QStringLiteral("That folder name is in use already."));
+        d->close();
+    }
+};
+
+QTEST_MAIN(OpsDialogsTest)
+#include "ops_dialogs_test.moc"
