@@ -28,10 +28,11 @@
 #include <cstdlib>
 #include <optional>
 
+#include "core/commands/gates.h"
 #include "core/config/settings.h"
-#include "ui/app/child_window.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
+#include "ui/frame/commands_support.h"
 #include "ui/frame/mdimain.h"
 #include "ui/search/find_job.h"
 #include "ui/search/find_results_model.h"
@@ -87,11 +88,24 @@ Tfindform* Tfindform::open(Tmdimain& frame) {
         f->activateWindow();
         return f;
     }
-    // The start folder is the one the active window shows.
+    // The start folder: the tree's selected folder, or the folder a file window
+    // shows (its first selected entry when that is a folder).
     std::string start;
-    const ActiveKind kind = frame.state().activeKind;
-    if (kind == ActiveKind::Dir || kind == ActiveKind::List || kind == ActiveKind::Auto) {
-        if (ChildWindow* w = frame.currentOf(kind)) start = w->shownPath();
+    const commands::OpenInputs in = openInputs(frame);
+    switch (frame.state().activeKind) {
+        case ActiveKind::Dir:
+            start = in.treeFolder;
+            break;
+        case ActiveKind::List:
+        case ActiveKind::Auto:
+            start = in.listFolder;
+            if (!start.empty() && !in.firstSelectedName.empty()) {
+                const std::string sub = commands::joinPath(start, in.firstSelectedName);
+                if (commandQueries().isFolder(sub)) start = sub;
+            }
+            break;
+        default:
+            break;
     }
     if (start.empty()) start = homeFolder();
     auto* f = new Tfindform(frame, start);
