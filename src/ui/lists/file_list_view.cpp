@@ -125,9 +125,15 @@ void TFileListView::setDisplayStyle(DisplayStyle style) {
 }
 
 std::vector<int> TFileListView::selectedRows() const {
+    // Straight from the selection's ranges: a whole 100,000-entry selection is
+    // one range, not 100,000 index objects.
     std::vector<int> rows;
-    for (const QModelIndex& i : selection_->selectedRows(TFileList::ColName)) rows.push_back(i.row());
+    for (const QItemSelectionRange& r : selection_->selection()) {
+        if (!r.isValid() || r.left() > TFileList::ColName || r.right() < TFileList::ColName) continue;
+        for (int row = r.top(); row <= r.bottom(); ++row) rows.push_back(row);
+    }
     std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
 }
 
