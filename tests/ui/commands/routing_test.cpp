@@ -144,8 +144,9 @@ private slots:
         tmp_->writeFile("a.txt", "lower");
         tmp_->writeFile("A.TXT", "upper");
         tmp_->writeFile("my notes.md", "n");
+        FileWindow* other = openWindow();  // a second window on the same folder
         FileWindow* w = openWindow();
-        QVERIFY(w);
+        QVERIFY(w && other && w != other);
 
         select(w, "a.txt");
         QTest::keyClick(listFocus(w), Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
@@ -174,6 +175,8 @@ private slots:
         const std::string title = notes == "my notes.md" ? "My Notes.md" : "MY NOTES.MD";
         QVERIFY(test::exists(tmp_->path() + "/" + title));
         QTRY_VERIFY_WITH_TIMEOUT(rowOf(w, title) >= 0, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(rowOf(other, title) >= 0, 5000);
+        QCOMPARE(frame_->activeChild(), static_cast<ChildWindow*>(w));  // the other one was only refreshed
     }
 
     void selectAllFilesKeepsASelectedFolder() {
