@@ -15,6 +15,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
@@ -216,6 +217,27 @@ private slots:
         std::string fifo = *tmp_ / "pipe.txt";
         QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
         QVERIFY(!openFileViewer(*frame, fifo));
+    }
+
+    void mouseSelectsTextAndDoubleClickSelectsAWord() {
+        TPlusMemo memo;
+        memo.resize(400, 200);
+        memo.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&memo));
+        memo.loadBytes("alpha beta\r\ngamma\tdelta, end");
+        QWidget* vp = memo.viewport();
+        const int cw = memo.fontMetrics().horizontalAdvance(QLatin1Char('M'));
+        const int lh = memo.fontMetrics().lineSpacing();
+        auto at = [&](int column, int line) { return QPoint(5 + column * cw + 1, line * lh + lh / 2); };
+        QTest::mousePress(vp, Qt::LeftButton, {}, at(6, 0));
+        QMouseEvent move(QEvent::MouseMove, at(3, 1), vp->mapToGlobal(at(3, 1)), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(vp, &move);
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, at(3, 1));
+        QCOMPARE(memo.SelText(), QStringLiteral("beta\ngam"));
+        // After the tab (columns 5 to 8) "delta" starts at column 8.
+        QTest::mouseDClick(vp, Qt::LeftButton, {}, at(10, 1));
+        QCOMPARE(memo.SelText(), QStringLiteral("delta"));
     }
 
     void gifPlaysAtTheChosenSpeed() {
