@@ -158,6 +158,33 @@ private slots:
         QVERIFY(!result.allDone());
     }
 
+    // Work that lasts shows the progress window; its Stop ends the job with the
+    // old target intact and the rest not done.
+    void progressWindowAppearsAndStopCancels() {
+        tmp_->writeFile("src/a", "new a");
+        tmp_->writeFile("src/b", "b");
+        tmp_->writeFile("dst/a", "old a");
+        bool sawProgress = false;
+        setMessageInterceptor([&](const MessageRequest& r) {
+            asked_ << r.text;
+            QTest::qWait(kProgressDelayMs + 300);  // the worker waits for this answer
+            auto* progress = frame_->findChild<QDialog*>(QStringLiteral("operationProgress"));
+            sawProgress = progress && progress->isVisible();
+            if (progress) {
+                if (auto* stop = progress->findChild<QPushButton*>(QStringLiteral("stopButton")))
+                    stop->click();
+            }
+            return QMessageBox::Yes;
+        });
+        ops::FileOperation job(ops::Operation::Copy, {*tmp_ / "src/a", *tmp_ / "src/b"}, *tmp_ / "dst");
+        auto result = runOperation(frame_.get(), job);
+        QVERIFY(sawProgress);
+        QVERIFY(result.aborted);
+        QCOMPARE(asked_.size(), 1);
+        QCOMPARE(readFile(*tmp_ / "dst/a"), std::string("old a"));
+        QVERIFY(!exists(*tmp_ / "dst/b"));
+    }
+
     // Rename keeps the dialog open on a taken name, and Ctrl+Enter renames and stays.
     void renameRefusesTakenNamesAndCtrlEnterStays() {
         tmp_->writeFile("one", "1");
