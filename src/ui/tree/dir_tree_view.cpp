@@ -17,6 +17,9 @@ DirTreeView::DirTreeView(DirTreeModel* model, QWidget* parent) : QTreeView(paren
     setContextMenuPolicy(Qt::DefaultContextMenu);
     setFrameShape(QFrame::NoFrame);
     setAnimated(false);
+    setDragEnabled(true);  // a folder can be dragged to other programs
+    setDragDropMode(DragOnly);
+    setDefaultDropAction(Qt::CopyAction);
     header()->setStretchLastSection(true);
 
     connect(model_, &DirTreeModel::coreSelectionChanged, this, &DirTreeView::onCoreSelection);

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -270,6 +271,12 @@ void TreeWindowTest::modelStaysValidThroughTreeOperations() {
     QCOMPARE(odd.data(DirTreeModel::PathRole).toByteArray(), QByteArray::fromStdString(root + "/a/caf\xe9"));
     QVERIFY(odd.data().toString().startsWith(QStringLiteral("caf")));
     QVERIFY(odd.data().toString().contains(QChar(0xFFFD)));
+    // Dragged out, the folder's URL still carries the exact bytes.
+    std::unique_ptr<QMimeData> drag(model->mimeData({odd}));
+    QVERIFY(drag);
+    QCOMPARE(drag->urls().size(), 1);
+    QCOMPARE(QByteArray::fromPercentEncoding(drag->urls().front().path(QUrl::FullyEncoded).toLatin1()),
+             QByteArray::fromStdString(root + "/a/caf\xe9"));
 }
 
 QTEST_MAIN(TreeWindowTest)
