@@ -115,6 +115,36 @@ void FileListModel::clear() {
     totalBytes_ = 0;
 }
 
+std::string FileListModel::selfCheck() const {
+    const auto& es = listing_.entries;
+    uint64_t folders = 0, bytes = 0;
+    for (std::size_t i = 0; i < es.size(); ++i) {
+        const FileEntry& e = es[i];
+        if (static_cast<std::size_t>(e.nameOffset) + e.nameLength > listing_.names.size() ||
+            e.nameLength == 0) {
+            return "entry " + std::to_string(i) + ": name outside the arena";
+        }
+        if (e.folder >= listing_.folders.size()) return "entry " + std::to_string(i) + ": unknown folder";
+        if (e.isFolder()) {
+            ++folders;
+        } else {
+            bytes += e.size;
+        }
+    }
+    if (folders != folderCount_)
+        return "folder count " + std::to_string(folderCount_) + " != " + std::to_string(folders);
+    if (bytes != totalBytes_)
+        return "byte total " + std::to_string(totalBytes_) + " != " + std::to_string(bytes);
+    // Sorting again must change nothing.
+    Listing copy = listing_;
+    sortListing(copy, order_, sharedCollator());
+    for (std::size_t i = 0; i < es.size(); ++i) {
+        if (copy.entries[i].nameOffset != es[i].nameOffset)
+            return "entries out of order at " + std::to_string(i);
+    }
+    return {};
+}
+
 long FileListModel::findName(std::string_view name) const {
     for (std::size_t i = 0; i < listing_.entries.size(); ++i) {
         if (listing_.name(listing_.entries[i]) == name) return static_cast<long>(i);

@@ -80,6 +80,11 @@ public:
     bool lastReadCancelled() const { return cancelled_; }
     const std::vector<Error>& lastErrors() const { return errors_; }
 
+    // Consistency of the model: names inside the arena, folders known,
+    // entries in sort order, counts matching the entries. Empty when sound;
+    // otherwise what is wrong (every model test checks it).
+    std::string selfCheck() const;
+
     // Sorts a finished read's listing as this model would (for workers).
     static void sortOutcome(ReadOutcome& outcome, SortOrder order);
 

@@ -18,6 +18,7 @@ namespace {
 const ListFormat kFmt{",", "yyyy-MM-dd", "HH:mm"};
 
 std::vector<std::string> names(const FileListModel& m) {
+    EXPECT_EQ(m.selfCheck(), "");
     std::vector<std::string> out;
     for (std::size_t i = 0; i < m.size(); ++i) out.emplace_back(m.name(i));
     return out;
@@ -41,6 +42,7 @@ FileListModel modelOf(const std::string& folder, FileTypes types = kWindowFileTy
     m.setMask(mask);
     m.setFolder(folder);
     m.reread();
+    EXPECT_EQ(m.selfCheck(), "");
     return m;
 }
 
