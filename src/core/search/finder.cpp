@@ -58,7 +58,7 @@ int64_t mtimeOf(const struct stat& st) {
 // but a regular file is refused before a byte is read. `st` receives the file's
 // status when it could be opened.
 bool scanFile(const TTISearch& search, std::vector<char>& buf, int dirFd, const std::string& name,
-              struct stat& st, bool& statted, const CancelToken* token) {
+              struct stat& st, bool& statted, const CancelToken* token, const CancelToken& stop) {
     const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return false;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -73,7 +73,7 @@ bool scanFile(const TTISearch& search, std::vector<char>& buf, int dirFd, const 
     size_t keep = 0;
     uint64_t total = 0;
     bool found = false;
-    while (token == nullptr || !token->cancelled()) {
+    while ((token == nullptr || !token->cancelled()) && !stop.cancelled()) {
         const ssize_t r = ::read(fd, buf.data() + keep, TMyFF::kBlockSize);
         if (r < 0 && errno == EINTR) continue;
         if (r <= 0) break;
@@ -164,12 +164,14 @@ struct TMyFF::Walk {
     std::deque<Folder> folders;      // walk order; the front is the next to raise events for
     size_t queued = 0;
     bool stopping = false;
+    CancelToken stopScans;  // ends a scan in the middle of a large file when the search ends
     std::vector<std::thread> workers;
     std::vector<char> buffer;
 
     Walk(TMyFF& f) : ff(f), contentTest(!f.search_.pattern().empty()) {}
 
     ~Walk() {
+        stopScans.cancel();
         {
             std::lock_guard lk(mu);
             stopping = true;
@@ -203,8 +205,8 @@ struct TMyFF::Walk {
     void scanOne(std::unique_lock<std::mutex>& lk, Folder* folder, size_t index, std::vector<char>& buf) {
         File& file = folder->files[index];
         lk.unlock();
-        const bool match =
-            scanFile(ff.search_, buf, folder->dir.fd(), file.name, file.st, file.haveStat, ff.token_);
+        const bool match = scanFile(ff.search_, buf, folder->dir.fd(), file.name, file.st, file.haveStat,
+                                    ff.token_, stopScans);
         lk.lock();
         file.state = match ? kMatch : kNoMatch;
         --queued;
@@ -278,14 +280,14 @@ struct TMyFF::Walk {
         for (;;) {
             if (lead && folders.size() < kMaxFolders && queued < kMaxQueued) return;
             if (folders.empty()) return;
-            const Folder& front = folders.front();
+            Folder& front = folders.front();
             if (!front.entered || front.nextToRaise == front.files.size() ||
                 front.files[front.nextToRaise].state != kQueued)
                 return;
-            Folder* folder;
-            size_t index;
-            if (claim(folder, index)) {
-                scanOne(lk, folder, index, buffer);
+            // Only the file whose events are due: a later (perhaps huge) file would
+            // hold up the events, and a cancel from them, until it was read through.
+            if (front.nextToClaim == front.nextToRaise) {
+                scanOne(lk, &front, front.nextToClaim++, buffer);
             } else {
                 doneCv.wait(lk);
             }

@@ -37,7 +37,8 @@ struct FoundFile {
 class TMyFF {
 public:
     // folder: the folder about to be read, ending in "/" (OnChDir); path: the file
-    // about to be read for its contents (OnScanFile).
+    // whose contents are searched (OnScanFile, just before its OnAddFile; scan
+    // threads may have read it already, but no event of a later file came first).
     using FileEvent = std::function<void(const std::string& path, bool& cancel)>;
     // folder ends in "/"; the full path is folder + data.name.
     using AddEvent = std::function<void(const std::string& folder, const FoundFile& data, bool& cancel)>;

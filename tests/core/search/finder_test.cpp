@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -273,6 +274,24 @@ TEST(Finder, ScanThreadsLeaveTheEventOrderUnchanged) {
         for (int at : {1, 2, 500, 1100}) {
             EXPECT_EQ(log(threads, at), Names(one.begin(), one.begin() + at)) << threads << " " << at;
         }
+    }
+}
+
+TEST(Finder, CancelDoesNotWaitForAScanOfAHugeFile) {
+    // A scan thread may be half-way through a huge file when an event cancels; the
+    // search must end at once, not when the file has been read through.
+    test::TempDir tmp;
+    tmp.writeFile("first.txt", "needle");
+    std::string huge = tmp.writeFile("sub/huge.bin", "");
+    ASSERT_EQ(::truncate(huge.c_str(), 1LL << 40), 0);  // 1 TiB, sparse
+    for (unsigned threads : {0u, 2u}) {
+        TMyFF ff;
+        ff.setScanThreads(threads);
+        ff.setFindString("needle");
+        ff.OnAddFile = [](const std::string&, const FoundFile&, bool& c) { c = true; };
+        const auto t0 = std::chrono::steady_clock::now();
+        EXPECT_FALSE(ff.execute(tmp.path()));
+        EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(20)) << threads;
     }
 }
 
