@@ -89,7 +89,10 @@ Tmdisubdir::Tmdisubdir(Tmdimain& frame, tree::VolumeSource* volumes)
     connect(view_, &DirTreeView::rightPressed, this, &Tmdisubdir::rightDown);
     connect(view_, &DirTreeView::rightReleased, this, &Tmdisubdir::rightUp);
     connect(view_, &DirTreeView::levelKey, this, &Tmdisubdir::DirTree1KeyPress);
-    connect(view_, &DirTreeView::openRequested, this, [this] { DirTree1DblClick(); });
+    connect(view_, &DirTreeView::openRequested, this, [this](const QModelIndex& index) {
+        lastHitItem_ = model_->nodeOf(index) != nullptr;
+        DirTree1DblClick();
+    });
     connect(view_, &DirTreeView::contextMenuKey, this, [this] {
         PopupMenu1Popup();
         QRect r = view_->visualRect(view_->currentIndex());
@@ -324,7 +327,7 @@ void Tmdisubdir::Timer2Timer() {
 }
 
 void Tmdisubdir::DirTree1DblClick() {
-    if (!tree_->selected()) return;
+    if (!tree_->selected() || !lastHitItem_) return;
     autoUpdatePending_ = false;
     Timer2.stop();
     // Open > Selected Item on a tree folder opens a folder window on it.
