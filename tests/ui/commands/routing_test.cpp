@@ -22,9 +22,24 @@
 #include "ui/lists/file_list_view.h"
 #include "ui/lists/file_window.h"
 #include "ui/lists/folder_windows.h"
+#include "ui/tree/mdisubdir.h"
 
 using namespace arbel;
 using namespace arbel::ui;
+
+namespace {
+
+// One volume: a folder of the test's temporary tree.
+class TempVolumes : public tree::VolumeSource {
+public:
+    std::vector<Volume> vols;
+    std::vector<Volume> list() override { return vols; }
+    std::vector<VolumeState> probe(const std::vector<Volume>& v) override {
+        return std::vector<VolumeState>(v.size(), VolumeState{true, 7, false});
+    }
+};
+
+}  // namespace
 
 class RoutingTest : public QObject {
     Q_OBJECT
@@ -224,10 +239,65 @@ private slots:
         QVERIFY(frame_->actions().action(FrameAction::FilesOnly)->isChecked());
         emit view->aboutToHide();
 
+        // Choosing the current sort key again reverses it; the menu checks the key.
+        const bool reversed = w->sortReversed();
+        frame_->actions().action(FrameAction::SortName)->trigger();
+        QCOMPARE(w->sortKey(), FileInfo::Name);
+        QCOMPARE(w->sortReversed(), !reversed);
+        frame_->actions().action(FrameAction::SortSize)->trigger();
+        QCOMPARE(w->sortKey(), FileInfo::Size);
+        QVERIFY(!w->sortReversed());
+        frame_->actions().action(FrameAction::SortReverse)->trigger();
+        QVERIFY(w->sortReversed());
+        emit frame_->actions().sortMenu()->aboutToShow();
+        QVERIFY(frame_->actions().action(FrameAction::SortSize)->isChecked());
+        QVERIFY(!frame_->actions().action(FrameAction::SortName)->isChecked());
+
+        // The Details button reaches the window.
+        frame_->viewPanel()->detailsbut->click();
+        QCOMPARE(w->displayStyle(), DisplayStyle::Report);
+
         // Ctrl+T cycles the display style from the one that is down.
         const DisplayStyle before = w->displayStyle();
         QTest::keyClick(listFocus(w), Qt::Key_T, Qt::ControlModifier);
         QCOMPARE(static_cast<int>(w->displayStyle()), (static_cast<int>(before) + 1) % 4);
+    }
+
+    void treeGatesKnowTheVolumesMountPoint() {
+        tmp_->makeDir("vol/home/docs");
+        TempVolumes volumes;
+        Volume v;
+        v.mountPoint = tmp_->path() + "/vol";
+        v.type = DriveType::Fixed;
+        volumes.vols.push_back(v);
+        const QByteArray savedHome = qgetenv("HOME");
+        qputenv("HOME", QByteArray::fromStdString(tmp_->path() + "/vol/home"));
+        auto* tree = new Tmdisubdir(*frame_, &volumes);
+        qputenv("HOME", savedHome);
+        frame_->activateChild(tree);
+        QCOMPARE(frame_->state().activeKind, ActiveKind::Dir);
+        QVERIFY(tree->DirTree1().GoToDir(tmp_->path() + "/vol/home").ok());
+        QCOMPARE(tree->selectedFolder(), tmp_->path() + "/vol/home");
+
+        QMenu* file = frame_->actions().menu(FrameMenu::File);
+        emit file->aboutToShow();
+        QVERIFY(frame_->actions().action(FrameAction::Copy)->isEnabled());
+        QVERIFY(!frame_->actions().action(FrameAction::ChangeCaseMenu)->isEnabled());
+        emit file->aboutToHide();
+
+        // Ctrl+D opens the tree's folder in a folder window.
+        QTest::keyClick(tree->mainControl(), Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(frame_->activeChild()->shownPath(), tmp_->path() + "/vol/home");
+
+        // At the volume's mount point the item commands are refused, the label is not.
+        frame_->activateChild(tree);
+        QVERIFY(tree->DirTree1().GoToDir(tmp_->path() + "/vol").ok());
+        emit file->aboutToShow();
+        QVERIFY(!frame_->actions().action(FrameAction::Copy)->isEnabled());
+        QVERIFY(!frame_->actions().action(FrameAction::Delete)->isEnabled());
+        QVERIFY(frame_->actions().action(FrameAction::Rename)->isEnabled());
+        emit file->aboutToHide();
+        frame_->state().viewerMode = ViewerMode::Closing;
     }
 };
 
