@@ -1,6 +1,7 @@
 // Time to the first page of text and the memory it takes, for a file of any size.
 //   bench_text_open gen FILE BYTES   writes a text file of about BYTES bytes
 //   bench_text_open open FILE        opens it and lays out the first page
+//   bench_text_open index FILE       indexes every line, as idle time does
 // "open" prints the milliseconds to the first page and the peak resident memory.
 #include <sys/resource.h>
 
@@ -50,11 +51,29 @@ int openFirstPage(const char* path) {
     return 0;
 }
 
+// Indexes the whole file as the display does in idle time, and reports the cost.
+int indexAll(const char* path) {
+    auto t0 = std::chrono::steady_clock::now();
+    auto doc = arbel::viewer::TextDocument::openFile(path);
+    if (!doc) return 1;
+    while (!(*doc)->indexMore(4u << 20)) {
+    }
+    auto t1 = std::chrono::steady_clock::now();
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    std::printf("indexed %lld lines in %.0f ms, %zu checkpoints, peak memory %ld KiB\n",
+                static_cast<long long>((*doc)->knownParagraphs()),
+                std::chrono::duration<double, std::milli>(t1 - t0).count(), (*doc)->checkpointCount(),
+                ru.ru_maxrss);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc >= 4 && !std::strcmp(argv[1], "gen"))
         return generate(argv[2], std::strtoull(argv[3], nullptr, 10));
     if (argc == 3 && !std::strcmp(argv[1], "open")) return openFirstPage(argv[2]);
+    if (argc == 3 && !std::strcmp(argv[1], "index")) return indexAll(argv[2]);
     return 2;
 }

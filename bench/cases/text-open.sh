@@ -14,4 +14,5 @@ run_peer() { "$BENCH_BIN/bench_text_open" open "$TO_DIR/small.txt"; }
 extra() {
   echo "  1 GiB: $("$BENCH_BIN/bench_text_open" open "$TO_DIR/big.txt")"
   echo "  1 MiB: $("$BENCH_BIN/bench_text_open" open "$TO_DIR/small.txt")"
+  echo "  1 GiB, whole index: $("$BENCH_BIN/bench_text_open" index "$TO_DIR/big.txt")"
 }
