@@ -119,6 +119,11 @@ Tcopier* Tcopier::open(Tmdimain& frame, Mode mode) {
     return dialog;
 }
 
+void Tcopier::setTarget(const std::string& folder) {
+    presetTarget_ = folder;
+    ComboBox1->setEditText(displayPath(folder));
+}
+
 void Tcopier::switchmode() {
     mode_ = mode_ == Mode::Copy ? Mode::Move : Mode::Copy;
     bool move = mode_ == Mode::Move;
@@ -154,7 +159,9 @@ void Tcopier::Button1Click() {
             return;
         }
     }
-    std::string target = chosenText(ComboBox1);
+    std::string target = !presetTarget_.empty() && ComboBox1->currentText() == displayPath(presetTarget_)
+                             ? presetTarget_
+                             : chosenText(ComboBox1);
     while (target.size() > 1 && target.back() == '/') target.pop_back();
     if (target.empty()) return;
     if (source_.gathered.items.empty()) {

@@ -27,6 +27,9 @@ public:
     static Tcopier* open(Tmdimain& frame, Mode mode);
 
     Mode mode() const { return mode_; }
+    // Puts a folder into the target box (a drop's folder); its bytes are kept even
+    // when they are not valid UTF-8.
+    void setTarget(const std::string& folder);
     void switchmode();
     const DialogSource& source() const { return source_; }
 
@@ -53,6 +56,7 @@ private:
     Tmdimain& frame_;
     Mode mode_;
     DialogSource source_;
+    std::string presetTarget_;
 };
 
 inline constexpr const char* kCopyLabel = "Copy Item(s) to:";

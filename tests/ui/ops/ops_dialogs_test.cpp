@@ -11,6 +11,7 @@
 
 #include "core/config/ini_file.h"
 #include "core/config/settings.h"
+#include "core/ops/item_list.h"
 #include "core/ops/names.h"
 #include "support/temp_dir.h"
 #include "ui/app/message_box.h"
@@ -103,6 +104,26 @@ private slots:
         QCOMPARE(readFile(*tmp_ / "src/final.txt"), std::string("sibling"));
         QCOMPARE(config::IniFile(cfg()).readHistory(config::sections::Renames),
                  std::vector<std::string>{"final.txt"});
+    }
+
+    // Dropped items come from the drop's list, cannot be renamed, and a target
+    // folder whose name is not valid UTF-8 is used with its own bytes.
+    void droppedItemsGoToTheDropFolderByItsBytes() {
+        tmp_->writeFile("x1", "1");
+        tmp_->writeFile("x2", "2");
+        std::string odd = *tmp_ / "drop\xff here";
+        tmp_->makeDir("drop\xff here");
+        ops::processItemList().items = {*tmp_ / "x1", *tmp_ / "x2"};
+        frame_->state().pendingUpdate = RefreshSignal::DfDrop;
+        Tcopier* d = Tcopier::open(*frame_, Tcopier::Mode::Copy);
+        QCOMPARE(frame_->state().pendingUpdate, RefreshSignal::None);
+        QVERIFY(!d->renbox->isEnabled());
+        d->setTarget(odd);
+        d->Button1Click();
+        QVERIFY(asked_.isEmpty());
+        QCOMPARE(readFile(odd + "/x1"), std::string("1"));
+        QCOMPARE(readFile(odd + "/x2"), std::string("2"));
+        ops::processItemList().items.clear();
     }
 
     // Rename on copy to a name with a "/" is refused with a message: it would
