@@ -59,6 +59,9 @@ Tmdimain::Tmdimain(FrameOptions options, QWidget* parent)
     ScrollBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ScrollBox1->setBackground(kTeal);
     ScrollBox1->setActivationOrder(QMdiArea::CreationOrder);
+    // Each child keeps its own maximised state: activating another window
+    // neither maximises it nor restores the maximised one.
+    ScrollBox1->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     setCentralWidget(ScrollBox1);
     connect(ScrollBox1, &QMdiArea::subWindowActivated, this, &Tmdimain::onSubWindowActivated);
 

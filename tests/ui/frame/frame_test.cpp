@@ -336,6 +336,38 @@ private slots:
         QVERIFY(hasLocation);
     }
 
+    void childrenStartMaximisedWhenTheirKindWasSavedSo() {
+        config::IniFile(cfg()).writeInteger(kWindowsSection, "listmax", 1);
+        auto frame = makeFrame();
+        auto* list = new TestChild(*frame, ActiveKind::List, "/a");
+        auto* viewer = new TestChild(*frame, ActiveKind::Viewer, "/a/f");
+        QVERIFY(list->isMaximized());
+        QVERIFY(!viewer->isMaximized());
+        // Saving a maximised window keeps the position keys it had.
+        list->saveSettings();
+        QCOMPARE(readKey("listmax"), std::string("1"));
+        QCOMPARE(readKey("listt"), std::string("<missing>"));
+    }
+
+    void activationDuringStartupOnlyReordersFileWindows() {
+        auto frame = makeFrame();
+        auto* tree = new TestChild(*frame, ActiveKind::Dir, "/");
+        frame->state().startupPhase = true;
+        auto* autoWin = new TestChild(*frame, ActiveKind::Auto, "/usr");
+        // The auto-folder window moved to the end of the activation order but
+        // did not take over ActiveKind or the view panel from the tree.
+        QCOMPARE(frame->activeChild(), autoWin);
+        QCOMPARE(frame->state().activeKind, ActiveKind::Dir);
+        QVERIFY(frame->viewPanel()->disabledCopyShown());
+        QVERIFY(frame->state().autoWindowOpen);
+        frame->activateChild(tree);
+        frame->state().startupPhase = false;
+        QCOMPARE(frame->state().activeKind, ActiveKind::Dir);
+        frame->activateChild(autoWin);
+        QCOMPARE(frame->state().activeKind, ActiveKind::Auto);
+        QCOMPARE(frame->currentOf(ActiveKind::Auto), autoWin);
+    }
+
     void cappythingRefreshesMatchingWindowsWithoutActivatingThem() {
         auto frame = makeFrame();
         auto* same = new TestChild(*frame, ActiveKind::List, "/home/ann");
