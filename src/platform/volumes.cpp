@@ -10,8 +10,12 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 namespace arbel {
 
@@ -268,8 +272,84 @@ VolumeContext systemVolumeContext() {
     return ctx;
 }
 
+std::string gvfsDisplayName(std::string_view name) {
+    size_t colon = name.find(':');
+    if (colon == std::string_view::npos) return std::string(name);
+    std::map<std::string, std::string> keys;
+    std::string_view rest = name.substr(colon + 1);
+    while (!rest.empty()) {
+        size_t comma = rest.find(',');
+        std::string_view pair = rest.substr(0, comma);
+        size_t eq = pair.find('=');
+        if (eq != std::string_view::npos)
+            keys[std::string(pair.substr(0, eq))] = std::string(pair.substr(eq + 1));
+        if (comma == std::string_view::npos) break;
+        rest = rest.substr(comma + 1);
+    }
+    std::string host = keys.count("server") ? keys["server"] : keys.count("host") ? keys["host"] : "";
+    if (keys.count("share") && !host.empty()) return keys["share"] + " on " + host;
+    if (!host.empty()) return host;
+    return std::string(name);
+}
+
+std::vector<Volume> gvfsShareVolumes(const std::string& gvfsMount, const std::vector<std::string>& names) {
+    std::vector<Volume> out;
+    for (const auto& n : names) {
+        if (n.empty() || n[0] == '.') continue;
+        Volume v;
+        v.mountPoint = gvfsMount + "/" + n;
+        v.fsType = "gvfs";
+        v.source = n;
+        v.type = DriveType::Remote;
+        v.displayName = gvfsDisplayName(n);
+        out.push_back(std::move(v));
+    }
+    return out;
+}
+
+namespace {
+
+// The names in a gvfs mount, read on a helper thread: gvfsd may hang, and with it
+// every readdir of its folder.
+std::vector<std::string> listGvfsNames(const std::string& folder) {
+    struct Shared {
+        std::mutex m;
+        std::condition_variable cv;
+        bool done = false;
+        std::vector<std::string> names;
+    };
+    auto shared = std::make_shared<Shared>();
+    std::thread([shared, folder] {
+        std::vector<std::string> names;
+        if (DIR* d = ::opendir(folder.c_str())) {
+            while (dirent* e = ::readdir(d)) names.emplace_back(e->d_name);
+            ::closedir(d);
+        }
+        std::lock_guard lock(shared->m);
+        shared->names = std::move(names);
+        shared->done = true;
+        shared->cv.notify_all();
+    }).detach();
+    std::unique_lock lock(shared->m);
+    if (!shared->cv.wait_for(lock, std::chrono::milliseconds(300), [&] { return shared->done; })) return {};
+    return shared->names;
+}
+
+}  // namespace
+
 std::vector<Volume> listVolumes() {
-    return volumesFromMountInfo(parseMountInfo(readWholeFile("/proc/self/mountinfo")), systemVolumeContext());
+    auto mounts = parseMountInfo(readWholeFile("/proc/self/mountinfo"));
+    auto volumes = volumesFromMountInfo(mounts, systemVolumeContext());
+    for (const auto& m : mounts) {
+        if (m.fsType != "fuse.gvfsd-fuse") continue;
+        for (auto& v : gvfsShareVolumes(m.mountPoint, listGvfsNames(m.mountPoint)))
+            volumes.push_back(std::move(v));
+    }
+    std::stable_sort(volumes.begin(), volumes.end(), [](const Volume& a, const Volume& b) {
+        if (a.mountPoint == "/" || b.mountPoint == "/") return a.mountPoint == "/" && b.mountPoint != "/";
+        return a.mountPoint < b.mountPoint;
+    });
+    return volumes;
 }
 
 const Volume* volumeOf(const std::vector<Volume>& volumes, std::string_view path) {

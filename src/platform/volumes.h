@@ -74,6 +74,11 @@ bool isNetworkFileSystemType(std::string_view fsType);
 // on top wins).
 std::vector<Volume> volumesFromMountInfo(const std::vector<MountInfoEntry>& mounts, const VolumeContext& ctx);
 
+// The share folders a gvfs mount shows ("smb-share:server=nas,share=data", ...), as
+// remote volumes below gvfsMount, with their desktop names ("data on nas").
+std::vector<Volume> gvfsShareVolumes(const std::string& gvfsMount, const std::vector<std::string>& names);
+std::string gvfsDisplayName(std::string_view shareFolderName);
+
 VolumeContext systemVolumeContext();
 // The machine's volumes now. Reads only /proc, /sys and /dev.
 std::vector<Volume> listVolumes();

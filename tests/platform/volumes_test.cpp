@@ -86,6 +86,17 @@ TEST(Volumes, PicksUserVisibleMountsRootFirstAndClassifiesThem) {
     EXPECT_EQ(volumeCaption(v[0], true), "File System (/)");
 }
 
+TEST(Volumes, GvfsSharesAreRemoteVolumesWithTheirDesktopNames) {
+    auto v = gvfsShareVolumes("/run/user/1000/gvfs", {"smb-share:server=nas,share=data", ".hidden",
+                                                      "sftp:host=example.org,user=ann", "odd"});
+    ASSERT_EQ(v.size(), 3u);
+    EXPECT_EQ(v[0].mountPoint, "/run/user/1000/gvfs/smb-share:server=nas,share=data");
+    EXPECT_EQ(v[0].type, DriveType::Remote);
+    EXPECT_EQ(volumeCaption(v[0], true), "data on nas");
+    EXPECT_EQ(volumeCaption(v[1], false), "example.org");
+    EXPECT_EQ(v[2].displayName, "odd");
+}
+
 TEST(Volumes, PathBelongsToTheLongestMountPrefixByWholeComponents) {
     std::vector<Volume> v(3);
     v[0].mountPoint = "/";
