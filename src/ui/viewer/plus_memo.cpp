@@ -192,9 +192,15 @@ void TPlusMemo::paintEvent(QPaintEvent*) {
                  selFg = palette().color(QPalette::HighlightedText);
 
     auto lines = view_->lines(visibleLines() + 1);
+    // One copy per paragraph, not per wrapped line: a long paragraph fills the screen.
+    std::u16string para;
+    int64_t paraIndex = -1;
     for (size_t li = 0; li < lines.size(); ++li) {
         const viewer::DisplayLine& line = lines[li];
-        const std::u16string para = doc_->paragraph(line.paragraph);
+        if (line.paragraph != paraIndex) {
+            para = doc_->paragraph(line.paragraph);
+            paraIndex = line.paragraph;
+        }
         std::u16string_view all(para);
         std::u16string_view s = all.substr(size_t(line.start), size_t(line.end - line.start));
         const int y = int(li) * lh;
