@@ -297,6 +297,10 @@ void Tmdimain::rebuildWindowMenu() {
 
 void Tmdimain::findme() {
     if (state_.fromSearch) {
+        if (searchResults_) {
+            searchResults_->setFocus();
+            return;
+        }
         if (auto it = dialogs_.find(DialogTag::FindForm); it != dialogs_.end() && it->second.focusTarget) {
             it->second.focusTarget->setFocus();
             return;

@@ -103,6 +103,9 @@ public:
     // the search window stays open; then dlgback().
     void dialogClosed(DialogTag tag);
     QWidget* openDialog(DialogTag tag) const;
+    // The search window's result list: findme() focuses it while FromSearch is
+    // set (finddlog() focuses the search window's own focus target).
+    void setSearchResults(QWidget* resultList) { searchResults_ = resultList; }
 
     // ---- placement ----
     void dimem();  // tree active: show the disabled copy of the view controls
@@ -232,6 +235,7 @@ private:
     bool closingChild_ = false;  // a child is closing: the area's own pick is ignored
     bool shuttingDown_ = false;  // the frame is being destroyed
     QList<QAction*> windowEntries_;
+    QPointer<QWidget> searchResults_;
 
     // Controls under their historic names.
     QMdiArea* ScrollBox1 = nullptr;
