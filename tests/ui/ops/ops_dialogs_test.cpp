@@ -16,6 +16,9 @@
 #include "support/temp_dir.h"
 #include "ui/app/message_box.h"
 #include "ui/frame/mdimain.h"
+#include "ui/lists/file_list.h"
+#include "ui/lists/file_window.h"
+#include "ui/lists/folder_windows.h"
 #include "ui/ops/copier.h"
 #include "ui/ops/deleter.h"
 #include "ui/ops/newdir.h"
@@ -104,6 +107,30 @@ private slots:
         QCOMPARE(readFile(*tmp_ / "src/final.txt"), std::string("sibling"));
         QCOMPARE(config::IniFile(cfg()).readHistory(config::sections::Renames),
                  std::vector<std::string>{"final.txt"});
+    }
+
+    // From the frame: a folder window's selection is copied with the frame's Copy
+    // command, and a window already open on the target shows the new files.
+    void frameCopyCommandTakesTheFolderWindowSelection() {
+        tmp_->writeFile("from/one.txt", "1");
+        tmp_->writeFile("from/two.txt", "2");
+        tmp_->makeDir("to");
+        auto* target = dynamic_cast<FileWindow*>(openFolderWindow(*frame_, *tmp_ / "to"));
+        auto* source = dynamic_cast<FileWindow*>(openFolderWindow(*frame_, *tmp_ / "from"));
+        QVERIFY(target && source);
+        QTest::qWaitFor([&] { return !source->reading() && !target->reading(); }, 10000);
+        frame_->activateChild(source);
+        source->selectAll(true);
+        QCOMPARE(source->selectedNames().size(), size_t(2));
+        frame_->copybutClick();
+        auto* d = qobject_cast<Tcopier*>(frame_->openDialog(DialogTag::Copier));
+        QVERIFY(d);
+        QCOMPARE(d->source().gathered.items.size(), size_t(2));
+        d->ComboBox1->setEditText(QString::fromStdString(*tmp_ / "to"));
+        d->Button1Click();
+        QCOMPARE(readFile(*tmp_ / "to/two.txt"), std::string("2"));
+        QTest::qWaitFor([&] { return !target->reading(); }, 10000);
+        QTRY_COMPARE(target->fileList().rowCount(), 2);
     }
 
     // Dropped items come from the drop's list, cannot be renamed, and a target
