@@ -304,15 +304,21 @@ void Tfindform::updateEnabling() {
 }
 
 std::string Tfindform::startFolder() const {
-    return DirectoryListBox1->text().toStdString();
+    return startFolder_;
 }
 
 void Tfindform::setStartFolder(const std::string& folder) {
+    // The bytes are kept: a folder whose name is not valid UTF-8 is shown with
+    // replacement characters but searched under its real name.
+    startFolder_ = folder;
     DirectoryListBox1->setText(displayPath(folder));
     DirectoryListBox1Change();
 }
 
 void Tfindform::DirectoryListBox1Change() {
+    // A folder typed by the user replaces the one chosen before.
+    if (DirectoryListBox1->text() != displayPath(startFolder_))
+        startFolder_ = DirectoryListBox1->text().toStdString();
     if (!searching()) setWindowTitle(kCaptionPrefix + DirectoryListBox1->text());
 }
 

@@ -125,6 +125,7 @@ private:
     QTimer drainTimer_;  // moves found rows into the list while a search runs
     QTimer Timer1;       // context menu after a held right button
     QString savedCaption_;
+    std::string startFolder_;  // bytes; the field shows it for display
     int rightClickRow_ = -1;
     bool rightButtonPopup_ = false;
     bool closing_ = false;

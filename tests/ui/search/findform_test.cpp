@@ -74,6 +74,14 @@ private slots:
 
         f->setStartFolder(root);
         QCOMPARE(f->windowTitle(), QString::fromStdString("Find files in " + root));
+        // A folder name that is not UTF-8 is searched under its real bytes.
+        const std::string odd = tmp.makeDir("caf\xe9");
+        tmp.writeFile("caf\xe9/odd.txt", "o");
+        f->setStartFolder(odd);
+        search(f);
+        QCOMPARE(column(f, FindResultsModel::NameColumn), QStringList{"odd.txt"});
+        QCOMPARE(f->results()->row(0).folder, odd + "/");
+        f->setStartFolder(root);
         f->Edit2->setText("*.TXT");
         f->CheckBox3->setChecked(true);
         search(f);
