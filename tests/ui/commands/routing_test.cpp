@@ -207,6 +207,14 @@ private slots:
         std::sort(names.begin(), names.end());
         QCOMPARE(names, (std::vector<std::string>{"keep", "x.bin", "y.bin"}));
 
+        // Shift+/ (the key that carries "?") reaches Select All Files as well.
+        w->listView().selectionModel()->clearSelection();
+        select(w, "other");
+        QTest::keyClick(listFocus(w), Qt::Key_Question, Qt::ShiftModifier);
+        names = w->selectedNames();
+        std::sort(names.begin(), names.end());
+        QCOMPARE(names, (std::vector<std::string>{"other", "x.bin", "y.bin"}));
+
         // Ctrl+/ selects everything.
         QTest::keyClick(listFocus(w), Qt::Key_Slash, Qt::ControlModifier);
         QCOMPARE(w->selectedNames().size(), std::size_t(4));
