@@ -133,6 +133,39 @@ private slots:
         QTRY_COMPARE(target->fileList().rowCount(), 2);
     }
 
+    // Deleting a folder closes the windows on it and below it, never the window on
+    // a folder whose name merely starts the same way; renaming a folder moves the
+    // windows on it along.
+    void windowsFollowDeletedAndRenamedFoldersByPath() {
+        tmp_->writeFile("victim/sub/f", "f");
+        tmp_->writeFile("victim2/g", "g");
+        tmp_->writeFile("keep/inner/h", "h");
+        QPointer<ChildWindow> below = openFolderWindow(*frame_, *tmp_ / "victim/sub");
+        QPointer<ChildWindow> sibling = openFolderWindow(*frame_, *tmp_ / "victim2");
+        QPointer<ChildWindow> inner = openFolderWindow(*frame_, *tmp_ / "keep/inner");
+        DialogSource s;
+        s.kind = ActiveKind::Dir;
+        s.windowFolder = *tmp_ / "victim";
+        s.gathered.items = {*tmp_ / "victim"};
+        countKinds(s);
+        auto* d = new Tdel(*frame_, s);
+        QCOMPARE(d->Label1->text(), QStringLiteral("Delete the folder"));
+        d->CheckBox1->setChecked(false);
+        d->CheckBox2->setChecked(false);
+        d->Button1Click();
+        QVERIFY(!exists(*tmp_ / "victim"));
+        QTRY_VERIFY(!below);
+        QVERIFY(sibling);
+        QCOMPARE(sibling->shownPath(), *tmp_ / "victim2");
+
+        auto* r = new Tren(*frame_, s, *tmp_ / "keep");
+        r->Edit1->setText(QStringLiteral("kept"));
+        r->Button1Click();
+        QVERIFY(exists(*tmp_ / "kept/inner/h"));
+        QVERIFY(inner);
+        QCOMPARE(inner->shownPath(), *tmp_ / "kept/inner");
+    }
+
     // Dropped items come from the drop's list, cannot be renamed, and a target
     // folder whose name is not valid UTF-8 is used with its own bytes.
     void droppedItemsGoToTheDropFolderByItsBytes() {
