@@ -469,6 +469,7 @@ void TDirTree::checkSubfolders(TreeNode* node, const DirHandle* parentDir) {
         if (!enumerate(node, nullptr, true).empty()) setPlaceholder(node, true);
         return;
     }
+    if (!(parentDir && !node->isVolume()) && !reachable(node)) return;
     auto dir = parentDir && !node->isVolume() ? parentDir->openChild(node->name_) : openNode(node);
     if (!dir.ok()) return;
     if (!enumerate(node, &*dir, true).empty()) setPlaceholder(node, true);
@@ -486,12 +487,21 @@ void TDirTree::expandNodeWith(TreeNode* node, const DirHandle& dir) {
     }
 }
 
+bool TDirTree::reachable(const TreeNode* node) {
+    const Volume* v = volumeOfNode(node);
+    if (!v || v->type != DriveType::Remote) return true;
+    return volumeSource_->probe({*v}).front().readable;
+}
+
 void TDirTree::expandNode(TreeNode* node) {
     if (!needsExpandWork(node)) return;
-    auto dir = openNode(node);
+    auto dir = reachable(node) ? openNode(node) : Result<DirHandle>(Error{NodePath(node), EHOSTDOWN, ""});
     if (!dir.ok()) {
         // Unreadable: it has no subfolders to show; the placeholder goes.
-        if (!node->scanned_) readChildren(node);
+        if (!node->scanned_) {
+            removeChildren(node);
+            node->scanned_ = true;
+        }
         node->childrenChecked_ = true;
         return;
     }

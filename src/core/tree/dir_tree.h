@@ -210,6 +210,9 @@ private:
     size_t volumeIndex(const TreeNode* volumeNode) const { return volumeNode->row_; }
     std::vector<Volume> filteredVolumes();
     bool pathExists(const std::string& nodePath);
+    // False for a node on a network volume that does not answer in time: nothing on it
+    // is opened, so a dead server cannot freeze the tree.
+    bool reachable(const TreeNode* node);
 
     VolumeSource* volumeSource_;
     std::unique_ptr<VolumeSource> ownVolumeSource_;
