@@ -316,8 +316,8 @@ void FileWindow::ActivateForm() {
         ChildWindow::ActivateForm();
         return;
     }
-    bytecount();
     ChildWindow::ActivateForm();
+    bytecount();
 }
 
 void FileWindow::applyStoredSettings(const config::Key& styleKey, const config::Key& folderKey) {
