@@ -42,7 +42,7 @@ private:
         return w;
     }
     static void waitRead(FileWindow* w) {
-        QTest::qWaitFor([w] { return !w->reading(); }, 10000);
+        if (!QTest::qWaitFor([w] { return !w->reading(); }, 10000)) qWarning("the read did not end");
     }
     static QStringList rowNames(FileWindow* w) {
         QStringList out;
