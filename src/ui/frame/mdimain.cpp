@@ -64,6 +64,7 @@ Tmdimain::Tmdimain(FrameOptions options, QWidget* parent)
     ScrollBox1->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     setCentralWidget(ScrollBox1);
     connect(ScrollBox1, &QMdiArea::subWindowActivated, this, &Tmdimain::onSubWindowActivated);
+    ScrollBox1->viewport()->installEventFilter(this);
 
     viewpan = new ViewPanel(this);
     ashpan = new FrameToolBar(*this, viewpan);
@@ -381,6 +382,13 @@ void Tmdimain::onem() {
 HelpWindow* Tmdimain::helpWindow() {
     if (!help_) help_ = new HelpWindow(this);
     return help_;
+}
+
+bool Tmdimain::eventFilter(QObject* watched, QEvent* event) {
+    // A click on the empty client area closes an open delete dialog.
+    if (watched == ScrollBox1->viewport() && event->type() == QEvent::MouseButtonPress)
+        if (QWidget* deleter = openDialog(DialogTag::Delete)) deleter->close();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------- closing

@@ -210,6 +210,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;  // FormCloseQuery
+    // Presses on the empty client area (ScrollBox1MouseDown).
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class ChildWindow;

@@ -169,6 +169,22 @@ private slots:
         QVERIFY(!frame->state().fromSearch);
     }
 
+    void clickOnEmptyClientAreaClosesTheDeleteDialogOnly() {
+        auto frame = makeFrame();
+        QWidget copier;
+        frame->dialogOpened(DialogTag::Copier, &copier, nullptr);
+        copier.show();
+        QTest::mouseClick(frame->clientArea()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+        QVERIFY(copier.isVisible());
+        frame->dialogClosed(DialogTag::Copier);
+
+        QWidget deleter;
+        frame->dialogOpened(DialogTag::Delete, &deleter, nullptr);
+        deleter.show();
+        QTest::mouseClick(frame->clientArea()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+        QVERIFY(!deleter.isVisible());
+    }
+
     void windowMenuAfterClosingTheSecondOfThree() {
         auto frame = makeFrame();
         auto* a = new TestChild(*frame, ActiveKind::List, "/a");
