@@ -130,6 +130,7 @@ Tfindform::Tfindform(Tmdimain& frame, const std::string& startFolder)
     buildControls();
 
     frame_.dialogOpened(DialogTag::FindForm, this, Edit2);
+    frame_.setSearchResults(ListBox1);
     loadHistory();
     Edit2->setText(QString::fromUtf8(search::kAnyMask.data(), search::kAnyMask.size()));
     const QString today = QLocale().toString(QDate::currentDate(), dateFormat());
@@ -259,6 +260,9 @@ void Tfindform::buildControls() {
     ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListBox1->setSortingEnabled(false);
     ListBox1->setContextMenuPolicy(Qt::PreventContextMenu);
+    ListBox1->setDragEnabled(true);
+    ListBox1->setDragDropMode(QAbstractItemView::DragOnly);
+    ListBox1->setDefaultDropAction(Qt::CopyAction);
     ListBox1->header()->setSectionsClickable(false);
     const int widths[] = {120, 120, 60, 45, 200};
     for (int c = 0; c < FindResultsModel::ColumnCount; ++c) ListBox1->setColumnWidth(c, widths[c]);

@@ -5,12 +5,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QTreeView>
 #include <cstdio>
+#include <memory>
 
 #include "core/config/settings.h"
 #include "core/ops/item_gathering.h"
@@ -81,6 +83,8 @@ private slots:
         search(f);
         QCOMPARE(column(f, FindResultsModel::NameColumn), QStringList{"odd.txt"});
         QCOMPARE(f->results()->row(0).folder, odd + "/");
+        std::unique_ptr<QMimeData> oddDrag(f->results()->mimeData({f->results()->index(0, 0)}));
+        QVERIFY(oddDrag->data("text/uri-list").endsWith("/caf%E9/odd.txt\r\n"));
         f->setStartFolder(root);
         f->Edit2->setText("*.TXT");
         f->CheckBox3->setChecked(true);
@@ -97,6 +101,10 @@ private slots:
         f->ListBox1->selectionModel()->select(m->index(b, 0),
                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
         QCOMPARE(f->selectedPaths(), std::vector<std::string>{root + "/sub/b.txt"});
+        // Dragged out, the selection is a URI list of the exact bytes.
+        std::unique_ptr<QMimeData> dragged(m->mimeData({m->index(b, 0), m->index(b, 3)}));
+        QCOMPARE(dragged->data("text/uri-list"),
+                 QByteArray::fromStdString("file://" + root + "/sub/b.txt\r\n"));
         ops::GatherInput in;
         in.from = ops::GatherFrom::Search;
         in.selectedRows = f->selectedRows();
