@@ -14,6 +14,7 @@
 #include "core/app/placement.h"
 #include "support/temp_dir.h"
 #include "ui/app/child_window.h"
+#include "ui/app/message_box.h"
 #include "ui/frame/mdimain.h"
 #include "ui/tree/dir_tree_model.h"
 #include "ui/tree/dir_tree_view.h"
@@ -68,6 +69,7 @@ private slots:
     void aClickFeedsTheAutoWindowAfterTheDelayUnlessDoubleClicked();
     void rightButtonHeldShowsTheMenuAShortClickDoesNot();
     void modelStaysValidThroughTreeOperations();
+    void aClickOnAVanishedVolumeSaysSoAndLeavesTheAutoWindow();
 
 private:
     Tmdisubdir* openTree();
@@ -277,6 +279,31 @@ void TreeWindowTest::modelStaysValidThroughTreeOperations() {
     QCOMPARE(drag->urls().size(), 1);
     QCOMPARE(QByteArray::fromPercentEncoding(drag->urls().front().path(QUrl::FullyEncoded).toLatin1()),
              QByteArray::fromStdString(root + "/a/caf\xe9"));
+}
+
+void TreeWindowTest::aClickOnAVanishedVolumeSaysSoAndLeavesTheAutoWindow() {
+    tmp_->makeDir("vol/x");
+    tmp_->makeDir("vol/y");
+    Volume extra;
+    extra.mountPoint = tmp_->path() + "/vol";
+    extra.type = DriveType::Fixed;
+    volumes_.vols.push_back(extra);
+    Tmdisubdir* w = openTree();
+    auto* autoWindow = new FakeAuto(*frame_);
+    frame_->state().autoWindowOpen = true;
+    QVERIFY(w->DirTree1().GoToDir(tmp_->path() + "/vol/x").ok());
+    QTRY_COMPARE(autoWindow->shown.size(), size_t(1));
+    QStringList messages;
+    auto previous = setMessageInterceptor([&](const MessageRequest& r) {
+        messages << r.text;
+        return QMessageBox::Ok;
+    });
+    test::removeTree(tmp_->path() + "/vol");
+    w->treeView()->selectNode(w->DirTree1().FindNode(tmp_->path() + "/vol/y"));
+    QTest::qWait(300);
+    setMessageInterceptor(previous);
+    QCOMPARE(messages, QStringList{QStringLiteral("That drive appears to be invalid.")});
+    QCOMPARE(autoWindow->shown.size(), size_t(1));
 }
 
 QTEST_MAIN(TreeWindowTest)
