@@ -18,6 +18,7 @@
 #include "core/ops/item_gathering.h"
 #include "core/ops/shell_file_op.h"
 #include "support/temp_dir.h"
+#include "ui/app/command_targets.h"
 #include "ui/frame/mdimain.h"
 #include "ui/search/find_results_model.h"
 #include "ui/search/findform.h"
@@ -105,6 +106,22 @@ private slots:
         std::unique_ptr<QMimeData> dragged(m->mimeData({m->index(b, 0), m->index(b, 3)}));
         QCOMPARE(dragged->data("text/uri-list"),
                  QByteArray::fromStdString("file://" + root + "/sub/b.txt\r\n"));
+        // Enter on the result list opens the focused result through the frame.
+        std::string opened;
+        auto saved = commandHooks().openDocument;
+        commandHooks().openDocument = [&](const std::string& p) {
+            opened = p;
+            return true;
+        };
+        f->activateWindow();
+        f->ListBox1->setFocus();
+        f->ListBox1->setCurrentIndex(m->index(b, 0));
+        QTRY_VERIFY(f->ListBox1->hasFocus());
+        QTest::keyClick(f->ListBox1, Qt::Key_Return);
+        commandHooks().openDocument = saved;
+        QCOMPARE(opened, root + "/sub/b.txt");
+        QCOMPARE(f->results()->rowCount(), 2);  // Enter there does not start a new search
+
         ops::GatherInput in;
         in.from = ops::GatherFrom::Search;
         in.selectedRows = f->selectedRows();
