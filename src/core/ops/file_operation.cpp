@@ -241,9 +241,13 @@ Progress FileOperation::progress() const {
 }
 
 void FileOperation::plan() {
+    CancelToken never;
+    plan(never);
+}
+
+void FileOperation::plan(const CancelToken& cancel) {
     if (planned_) return;
     planned_ = new std::vector<PlannedItem>();
-    CancelToken never;
     uint64_t bytes = 0, files = 0;
     for (const auto& source : items_) {
         PlannedItem item;
@@ -259,7 +263,7 @@ void FileOperation::plan() {
             item.statError = errnoError(source);
         }
         if (item.statOk && op_ == Operation::Copy) {
-            walkItem(item, never);
+            walkItem(item, cancel);
             for (const auto& e : item.entries) {
                 if (S_ISDIR(e.st.st_mode)) continue;
                 ++files;
@@ -275,7 +279,7 @@ void FileOperation::plan() {
 }
 
 OperationResult FileOperation::run(OperationQuestions& questions, const CancelToken& cancel) {
-    plan();
+    plan(cancel);
     Runner runner(*this, questions, cancel);
     return runner.run();
 }

@@ -103,6 +103,7 @@ public:
     // Walks the sources (without following links) to count files and bytes. Run
     // calls it when it was not called before.
     void plan();
+    void plan(const CancelToken& cancel);  // stops walking when cancelled
     OperationResult run(OperationQuestions& questions, const CancelToken& cancel);
 
     // Safe to call from another thread while run() works.

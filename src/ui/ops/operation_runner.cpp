@@ -132,7 +132,8 @@ ops::OperationResult runOperation(QWidget* parent, ops::FileOperation& job, bool
     CancelToken cancel;
     QObject uiObject;
     UiQuestions questions(&uiObject, parent);
-    job.plan();
+    // Planning walks the sources: on the worker too, so a big tree or a slow
+    // mount never holds up the interface, and Stop works while it counts.
     Worker worker(job, questions, cancel);
 
     QDialog progress(parent, Qt::Tool);
