@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QPointer>
+#include <exception>
 
 namespace arbel::ui {
 
@@ -41,7 +42,12 @@ bool FindJob::start(const search::FindRequest& request, const std::string& folde
             rows_.push_back(std::move(row));
             cancel = token_.cancelled();
         };
-        const bool completed = ff.execute(folder);
+        bool completed = false;
+        try {
+            completed = ff.execute(folder);
+        } catch (const std::exception&) {
+            // Out of memory or threads: the search ends with what it found so far.
+        }
         // Delivered on the interface thread; the destructor joins this thread first,
         // and a pending call for a deleted job is dropped with it.
         QMetaObject::invokeMethod(
