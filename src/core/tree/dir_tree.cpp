@@ -493,6 +493,14 @@ bool TDirTree::reachable(const TreeNode* node) {
     return volumeSource_->probe({*v}).front().readable;
 }
 
+bool TDirTree::volumePresent(const TreeNode* node) {
+    const Volume* v = volumeOfNode(node);
+    if (!v) return false;
+    if (v->type == DriveType::Remote) return reachable(node);
+    auto st = statPath(v->mountPoint, true);
+    return st.ok() && S_ISDIR(st->st_mode);
+}
+
 void TDirTree::expandNode(TreeNode* node) {
     if (!needsExpandWork(node)) return;
     auto dir = reachable(node) ? openNode(node) : Result<DirHandle>(Error{NodePath(node), EHOSTDOWN, ""});

@@ -142,6 +142,9 @@ public:
     // folder as the volume's last one, raises OnChange. Selecting the node that is
     // already selected changes nothing and raises nothing.
     void select(TreeNode* node);
+    // Whether the volume holding node is still there: its mount point is a folder (for
+    // a network volume: it answers in time).
+    bool volumePresent(const TreeNode* node);
     // A click on the selected node: re-reads its volume when the medium changed.
     void click();
     // Before a node expands: reads its children if needed and checks each child for

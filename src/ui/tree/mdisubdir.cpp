@@ -297,12 +297,9 @@ void Tmdisubdir::dirtree1Click() {
         return;
     ChildWindow* autoWindow = frame().currentOf(ActiveKind::Auto);
     if (autoWindow && autoWindow->shownPath() == st.renameTarget) return;
-    if (const Volume* v = tree_->volumeOfNode(tree_->selected())) {
-        struct stat s;
-        if (::stat(v->mountPoint.c_str(), &s) != 0 || !S_ISDIR(s.st_mode)) {
-            showMessage(this, QString::fromLatin1(tree::kInvalidDriveMessage));
-            return;
-        }
+    if (!tree_->volumePresent(tree_->selected())) {
+        showMessage(this, QString::fromLatin1(tree::kInvalidDriveMessage));
+        return;
     }
     autoUpdatePending_ = true;
     if (lastHitItem_)

@@ -337,11 +337,14 @@ TEST_F(TreeTest, AnUnreachableNetworkVolumeIsNeverTouched) {
     EXPECT_EQ(tree.SelectedDir(), path("vols/local"));
     EXPECT_FALSE(tree.roots()[1]->scanned());
     // Expanding it shows nothing rather than waiting on the server.
+    EXPECT_FALSE(tree.volumePresent(tree.roots()[1].get()));
+    EXPECT_TRUE(tree.volumePresent(tree.roots()[0].get()));
     tree.expandNode(tree.roots()[1].get());
     EXPECT_EQ(tree.roots()[1]->rowCount(), 0);
     // The server answers again: a new serial, so the volume is read afresh.
     volumes.states[tmp / "vols/net"] = VolumeState{true, 5, false};
     tree.checkMedia();
+    EXPECT_TRUE(tree.volumePresent(tree.roots()[1].get()));
     EXPECT_TRUE(tree.roots()[1]->hasPlaceholder());
     tree.expandNode(tree.roots()[1].get());
     EXPECT_EQ(tree.roots()[1]->children().size(), 1u);
