@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -150,6 +151,24 @@ private slots:
         QCOMPARE(f->dropVanishedRows(), 1);
         QCOMPARE(column(f, FindResultsModel::NameColumn), QStringList{"renamed.txt"});
         QCOMPARE(f->selectedPaths(), std::vector<std::string>{root + "/renamed.txt"});
+
+        // Right button: a quick click toggles the row; held, it opens the menu, where
+        // Rename needs exactly one selected row.
+        f->ListBox1->clearSelection();
+        const QPoint at = f->ListBox1->visualRect(m->index(0, 0)).center();
+        QWidget* vp = f->ListBox1->viewport();
+        QTest::mouseClick(vp, Qt::RightButton, {}, at);
+        QCOMPARE(f->selectedPaths().size(), size_t(1));
+        QTest::mouseClick(vp, Qt::RightButton, {}, at);
+        QCOMPARE(f->selectedPaths().size(), size_t(0));
+        QTest::mousePress(vp, Qt::RightButton, {}, at);
+        QTRY_VERIFY(f->PopupMenu1->isVisible());
+        QCOMPARE(f->selectedPaths().size(), size_t(1));
+        QAction* rename = f->PopupMenu1->findChild<QAction*>("Rename1");
+        QVERIFY(rename && rename->isEnabled());
+        f->PopupMenu1->hide();
+        QTest::mouseRelease(vp, Qt::RightButton, {}, at);
+        QCOMPARE(f->selectedPaths().size(), size_t(1));  // the release after the menu toggles nothing
 
         f->close();
         QTRY_VERIFY(!Tfindform::instance());
