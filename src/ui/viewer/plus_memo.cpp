@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -120,8 +121,10 @@ void TPlusMemo::setTopLine(int64_t paragraph, int subLine) {
     viewport()->update();
 }
 
-int TPlusMemo::charWidth() const {
-    return std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('M')));
+// Fractional: a run of text advances by the font's exact width, so whole pixels
+// would drift against it along a long line.
+qreal TPlusMemo::charWidth() const {
+    return std::max<qreal>(1.0, QFontMetricsF(font()).horizontalAdvance(QLatin1Char('M')));
 }
 int TPlusMemo::lineHeight() const {
     return std::max(1, fontMetrics().lineSpacing());
@@ -130,7 +133,7 @@ int TPlusMemo::visibleLines() const {
     return std::max(1, viewport()->height() / lineHeight());
 }
 int TPlusMemo::columns() const {
-    return std::max(1, (viewport()->width() - kLeftMargin - kRightMargin) / charWidth());
+    return std::max(1, int((viewport()->width() - kLeftMargin - kRightMargin) / charWidth()));
 }
 
 void TPlusMemo::relayout() {
@@ -182,7 +185,8 @@ void TPlusMemo::paintEvent(QPaintEvent*) {
     p.fillRect(viewport()->rect(), palette().base());
     if (!view_) return;
     p.setFont(font());
-    const int cw = charWidth(), lh = lineHeight(), ascent = fontMetrics().ascent();
+    const qreal cw = charWidth();
+    const int lh = lineHeight(), ascent = fontMetrics().ascent();
     const int tab = view_->tabStop();
     const int firstCol = wrap_ ? 0 : hscroll_;
     const int lastCol = firstCol + columns() + 2;
@@ -247,12 +251,12 @@ void TPlusMemo::paintEvent(QPaintEvent*) {
             int key = -1;
             for (const auto& sp : line.spans)
                 if (line.start + from >= sp.start && line.start + from < sp.start + sp.length) key = sp.key;
-            const int x = kLeftMargin + (col - firstCol) * cw;
-            const int w = (endCol - col) * cw;
-            if (selected) p.fillRect(x, y, w, lh, selBg);
+            const qreal x = kLeftMargin + (col - firstCol) * cw;
+            const qreal w = (endCol - col) * cw;
+            if (selected) p.fillRect(QRectF(x, y, w, lh), selBg);
             if (seg.front() != u'\t') {
                 p.setPen(selected ? selFg : key >= 0 ? keyColours_[size_t(key)] : text);
-                p.drawText(x, y + ascent, QString::fromUtf16(seg.data(), qsizetype(seg.size())));
+                p.drawText(QPointF(x, y + ascent), QString::fromUtf16(seg.data(), qsizetype(seg.size())));
             }
             col = endCol;
         }
@@ -269,8 +273,7 @@ TextPos TPlusMemo::hit(QPoint pos) {
     const std::u16string para = doc_->paragraph(line.paragraph);
     std::u16string_view s =
         std::u16string_view(para).substr(size_t(line.start), size_t(line.end - line.start));
-    int column =
-        std::max(0, (pos.x() - kLeftMargin + charWidth() / 2) / charWidth()) + (wrap_ ? 0 : hscroll_);
+    int column = std::max(0, int((pos.x() - kLeftMargin) / charWidth() + 0.5)) + (wrap_ ? 0 : hscroll_);
     return {line.paragraph, line.start + viewer::offsetAtColumn(s, column, view_->tabStop())};
 }
 

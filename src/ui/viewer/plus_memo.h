@@ -78,7 +78,7 @@ private:
     void relayout();
     void syncScrollBars();
     viewer::TextPos hit(QPoint pos);
-    int charWidth() const;
+    qreal charWidth() const;
     int lineHeight() const;
 
     std::unique_ptr<viewer::TextDocument> doc_;

@@ -226,9 +226,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&memo));
         memo.loadBytes("alpha beta\r\ngamma\tdelta, end");
         QWidget* vp = memo.viewport();
-        const int cw = memo.fontMetrics().horizontalAdvance(QLatin1Char('M'));
+        const qreal cw = QFontMetricsF(memo.font()).horizontalAdvance(QLatin1Char('M'));
         const int lh = memo.fontMetrics().lineSpacing();
-        auto at = [&](int column, int line) { return QPoint(5 + column * cw + 1, line * lh + lh / 2); };
+        auto at = [&](int column, int line) { return QPoint(int(5 + column * cw + 1), line * lh + lh / 2); };
         QTest::mousePress(vp, Qt::LeftButton, {}, at(6, 0));
         QMouseEvent move(QEvent::MouseMove, at(3, 1), vp->mapToGlobal(at(3, 1)), Qt::NoButton, Qt::LeftButton,
                          Qt::NoModifier);
