@@ -178,6 +178,9 @@ bool TFileListView::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::MouseButtonRelease:
             case QEvent::MouseButtonDblClick: {
                 auto* me = static_cast<QMouseEvent*>(event);
+                if (me->button() == Qt::LeftButton && event->type() == QEvent::MouseButtonRelease) {
+                    emit leftReleased(vp->mapTo(this, me->position().toPoint()));
+                }
                 if (me->button() != Qt::RightButton) break;
                 QPoint p = vp->mapTo(this, me->position().toPoint());
                 if (event->type() == QEvent::MouseButtonPress) emit rightPressed(p);

@@ -50,6 +50,7 @@ signals:
     void rightReleased(QPoint pos);
     void rightDoubleClicked(QPoint pos);
     void mouseMoved(QPoint pos);
+    void leftReleased(QPoint pos);
     void entryActivated(int row);  // double click or Enter
     void headerClicked(arbel::FileInfo info);
     void selectionChangedByUser();

@@ -132,6 +132,7 @@ void FileWindow::buildWidgets() {
     connect(FileList1, &TFileListView::rightDoubleClicked, this, &FileWindow::dblrightclick);
     connect(FileList1, &TFileListView::headerClicked, this, [this](FileInfo info) { sortBy(info); });
     connect(FileList1, &TFileListView::selectionChangedByUser, this, &FileWindow::selectionChanged);
+    connect(FileList1, &TFileListView::leftReleased, this, &FileWindow::FileList1MouseUp);
     connect(FileList1, &TFileListView::entryActivated, this, [this](int) {
         QPointer<FileWindow> self(this);
         frame().activateChild(this);
@@ -401,6 +402,20 @@ void FileWindow::selectionChanged() {
     }
     bytecount();
     if (!rows.empty()) autoViewerFollow(frame(), model_->fullPath(rows.front()));
+}
+
+void FileWindow::FileList1MouseUp() {
+    if (state().activeDialog == DialogTag::None) {
+        bytecount();
+        return;
+    }
+    const auto rows = FileList1->selectedRows();
+    std::string folder = shownFolder();
+    if (!rows.empty() && model_->core().entry(static_cast<std::size_t>(rows.front())).isFolder()) {
+        folder = model_->fullPath(rows.front());
+    }
+    emit folderOffered(QByteArray(folder.data(), static_cast<qsizetype>(folder.size())));
+    frame().finddlog();
 }
 
 void FileWindow::BitBtn1Click() {

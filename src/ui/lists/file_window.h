@@ -87,6 +87,10 @@ public:
 signals:
     // A read finished (tests wait on it).
     void listRead();
+    // A left click while a dialog is open offers it a folder: the selected
+    // entry when it is a folder, else this window's folder (bytes). Dialogs
+    // that take names from the list (rename, shortcut) read selectedNames().
+    void folderOffered(const QByteArray& folder);
 
 protected:
     // The folder this window reads when refreshed with `mode`; kinds differ.
@@ -109,6 +113,7 @@ private:
     void onReadFinished(bool cancelled);
     void updateHeaderLabels();
     void selectionChanged();
+    void FileList1MouseUp();
     // Right button.
     void rightclick(QPoint pos);
     void rightclickup(QPoint pos);

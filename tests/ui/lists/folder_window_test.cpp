@@ -184,6 +184,25 @@ private slots:
         QVERIFY(!root->findChild<QToolButton*>("BitBtn1")->isEnabled());
     }
 
+    void leftClickOffersAFolderToAnOpenDialog() {
+        tmp_->makeDir("d/sub");
+        tmp_->writeFile("d/file.txt");
+        FileWindow* w = open(*tmp_ / "d");
+        w->setDisplayStyle(DisplayStyle::Report);
+        QTreeView* view = w->listView().reportView();
+        QSignalSpy offered(w, &FileWindow::folderOffered);
+        frame_->state().activeDialog = DialogTag::NewDir;
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->visualRect(w->fileList().index(1, 0)).center());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->visualRect(w->fileList().index(0, 0)).center());
+        frame_->state().activeDialog = DialogTag::None;
+        QCOMPARE(offered.count(), 2);
+        QCOMPARE(offered.at(0).at(0).toByteArray(),
+                 QByteArray::fromStdString(*tmp_ / "d"));  // a file: the folder
+        QCOMPARE(offered.at(1).at(0).toByteArray(), QByteArray::fromStdString(*tmp_ / "d/sub"));
+    }
+
     void missingFolderLeavesWindowEmpty() {
         FileWindow* w = dynamic_cast<FileWindow*>(openFolderWindow(*frame_, *tmp_ / "missing"));
         QVERIFY(w);
