@@ -284,6 +284,14 @@ private slots:
         QCOMPARE(v->infoText(), QStringLiteral(" PIC.BMP  4x3"));
         QVERIFY(v->pictureView()->isVisible());
 
+        QImage icon(16, 16, QImage::Format_ARGB32);
+        icon.fill(Qt::blue);
+        QVERIFY(icon.save(QString::fromStdString(*tmp_ / "app.ico"), "ICO"));
+        frame->state().viewerFile = *tmp_ / "app.ico";
+        v->viewit();
+        QCOMPARE(int(v->shownKind()), int(ViewKind::Icon));
+        QCOMPARE(v->infoText(), QStringLiteral(" APP.ICO  16x16"));
+
         for (const std::string& path : {broken, badGif, emf}) {
             messages_.clear();
             frame->state().viewerFile = path;
