@@ -221,6 +221,7 @@ private slots:
         QVERIFY(frame_->state().autoWindowOpen);
         QCOMPARE(rowNames(w), (QStringList{"first.txt"}));
         QCOMPARE(openAutoFolderWindow(*frame_, *tmp_ / "a2"), w);  // at most one
+        QVERIFY(w->findChild<QToolButton*>("BitBtn1")->isEnabled());
 
         // Three quick changes: the last folder wins.
         autoFolderFollow(*frame_, *tmp_ / "a1");
