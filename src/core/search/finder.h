@@ -87,7 +87,8 @@ public:
 
     // Size of the block a content test reads at once.
     static constexpr size_t kBlockSize = 256 * 1024;
-    // Threads that read files for a content test beside the caller's (0: none).
+    // Threads that read files for a content test beside the caller's (0: none; the
+    // default depends on the number of cores).
     // Events are raised on the calling thread, in walk order, whatever this is.
     void setScanThreads(unsigned count) { scanThreads_ = count; }
 
