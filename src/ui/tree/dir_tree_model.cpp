@@ -151,26 +151,31 @@ bool DirTreeModel::canFetchMore(const QModelIndex& parent) const {
 }
 
 void DirTreeModel::fetchMore(const QModelIndex& parent) {
-    if (!nodeOf(parent)) return;
-    if (changing_ > 0) {
-        // Asked from inside a change's signals: the core is not re-entered; the
-        // reading runs as soon as the change is over.
-        QMetaObject::invokeMethod(
-            this,
-            [this, p = QPersistentModelIndex(parent)] {
-                if (p.isValid() && canFetchMore(p)) fetchMore(p);
-            },
-            Qt::QueuedConnection);
-        return;
-    }
-    WaitCursor wait;
-    tree_.expandNode(nodeOf(parent));
+    tree::TreeNode* node = nodeOf(parent);
+    if (!node || !tree_.needsExpandWork(node)) return;
+    // Views ask from inside their own layout (QTreeView does), and from inside the
+    // signals of another change; rows must not go away under them there. So the
+    // reading runs as soon as the view is done, once per node.
+    const quintptr key = reinterpret_cast<quintptr>(node);
+    if (pendingFetch_.contains(key)) return;
+    pendingFetch_.insert(key);
+    QMetaObject::invokeMethod(
+        this,
+        [this, key, p = QPersistentModelIndex(parent)] {
+            pendingFetch_.remove(key);
+            tree::TreeNode* n = nodeOf(p);
+            if (!n || !tree_.needsExpandWork(n)) return;
+            WaitCursor wait;
+            tree_.expandNode(n);
+        },
+        Qt::QueuedConnection);
 }
 
 // ---- core notifications
 
 void DirTreeModel::Bridge::beginReset() {
     ++m_.changing_;
+    m_.pendingFetch_.clear();
     m_.beginResetModel();
 }
 void DirTreeModel::Bridge::endReset() {

@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModel>
 #include <QIcon>
+#include <QSet>
 #include <QUrl>
 
 #include "core/tree/dir_tree.h"
@@ -86,6 +87,7 @@ private:
     Bridge bridge_{*this};
     QIcon folderIcon_;
     QModelIndexList reorderSaved_;
+    QSet<quintptr> pendingFetch_;  // nodes whose reading is queued
     int changing_ = 0;
 };
 

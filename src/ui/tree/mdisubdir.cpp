@@ -100,6 +100,12 @@ Tmdisubdir::Tmdisubdir(Tmdimain& frame, tree::VolumeSource* volumes)
     });
     connect(view_, &QTreeView::expanded, this, [this] { howmany(); });
     connect(view_, &QTreeView::collapsed, this, [this] { howmany(); });
+    // A folder read after its expansion changes the count too; counted once per burst.
+    countLater_.setSingleShot(true);
+    countLater_.setInterval(0);
+    connect(&countLater_, &QTimer::timeout, this, &Tmdisubdir::howmany);
+    connect(model_, &QAbstractItemModel::rowsInserted, &countLater_, qOverload<>(&QTimer::start));
+    connect(model_, &QAbstractItemModel::rowsRemoved, &countLater_, qOverload<>(&QTimer::start));
 
     // Mounts and unmounts: the volume check, then the medium check.
     auto* notifier = new MountNotifier(this);

@@ -102,6 +102,7 @@ private:
     QMenu* PopupMenu2 = nullptr;
     QTimer Timer1;  // right button held: context menu
     QTimer Timer2;  // single click settled: auto-folder window
+    QTimer countLater_;
     bool autoUpdatePending_ = false;
     bool lastHitItem_ = false;  // the last press hit a folder
     QPoint rightPressAt_;

@@ -70,6 +70,7 @@ private slots:
     void rightButtonHeldShowsTheMenuAShortClickDoesNot();
     void modelStaysValidThroughTreeOperations();
     void aClickOnAVanishedVolumeSaysSoAndLeavesTheAutoWindow();
+    void expandingAnUnreadFolderInTheViewReadsIt();
 
 private:
     Tmdisubdir* openTree();
@@ -304,6 +305,26 @@ void TreeWindowTest::aClickOnAVanishedVolumeSaysSoAndLeavesTheAutoWindow() {
     setMessageInterceptor(previous);
     QCOMPARE(messages, QStringList{QStringLiteral("That drive appears to be invalid.")});
     QCOMPARE(autoWindow->shown.size(), size_t(1));
+}
+
+void TreeWindowTest::expandingAnUnreadFolderInTheViewReadsIt() {
+    for (int i = 0; i < 300; ++i) tmp_->makeDir("many/d" + std::to_string(i) + (i % 2 ? "/sub" : ""));
+    Tmdisubdir* w = openTree();
+    DirTreeView* view = w->treeView();
+    tree::TreeNode* many = w->DirTree1().FindNode(tmp_->path() + "/many");
+    QVERIFY(many && many->hasPlaceholder());
+    // The view's own expansion (the arrow, the Right key) reads the folder.
+    view->expand(view->dirModel()->indexOf(many));
+    QTRY_COMPARE(many->children().size(), size_t(300));
+    QVERIFY(view->isExpanded(view->dirModel()->indexOf(many)));
+    QVERIFY(many->children()[1]->hasPlaceholder());
+    QVERIFY(!many->children()[0]->hasPlaceholder());
+    QTRY_COMPARE(w->headerLabel()->text(), QString::number(visibleRows(view)) + " folders");
+    // And an odd-numbered one, by the keyboard.
+    view->setCurrentIndex(view->dirModel()->indexOf(many->children()[1].get()));
+    QTest::keyClick(view, Qt::Key_Right);
+    QTRY_COMPARE(many->children()[1]->children().size(), size_t(1));
+    QCOMPARE(w->DirTree1().checkConsistency(), std::vector<std::string>{});
 }
 
 QTEST_MAIN(TreeWindowTest)
