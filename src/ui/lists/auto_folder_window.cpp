@@ -29,7 +29,7 @@ void Tautodirview::updateWith(RefreshSignal mode) {
     if (mode == RefreshSignal::None && frame().child(windowId()) == this) raise();
     const std::string folder = st.targetFolder.empty() ? shownFolder() : st.targetFolder;
     setShownPath(folder);
-    setUpEnabled(!folder.empty() && folder != "/");
+    setUpEnabled(!atVolumeRoot(folder));
     // Whatever the signal, this window shows the folder as it is now.
     if (!folder.empty()) readFolder(folder);
     st.targetFolder.clear();

@@ -16,6 +16,7 @@
 
 #include "core/lists/list_format.h"
 #include "core/lists/whatdisk.h"
+#include "platform/volumes.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
 #include "ui/frame/view_panel.h"
@@ -46,6 +47,14 @@ std::string joinPath(const std::string& folder, std::string_view name) {
 }
 
 }  // namespace
+
+bool FileWindow::atVolumeRoot(const std::string& folder) {
+    if (folder.empty() || folder == "/") return true;
+    for (const Volume& v : listVolumes()) {
+        if (v.mountPoint == folder) return true;
+    }
+    return false;
+}
 
 FileWindow::FileWindow(Tmdimain& frame, ActiveKind kind) : ChildWindow(frame, kind) {
     model_ = new TFileList(this);
@@ -422,7 +431,7 @@ void FileWindow::BitBtn1Click() {
     FrozenUpdates frozen(frame().clientArea());
     frame().activateChild(this);
     const std::string& here = shownFolder();
-    if (here == "/" || here.empty()) return;
+    if (atVolumeRoot(here)) return;
     state().targetFolder = parentOf(here);
     updateWith(RefreshSignal::Format);
 }

@@ -102,6 +102,8 @@ protected:
     void readFolder(const std::string& folder);
     void applyStoredSettings(const config::Key& styleKey, const config::Key& folderKey);
     void setUpEnabled(bool on);
+    // "Up one level" stops at the root of a volume (the design's drive root).
+    static bool atVolumeRoot(const std::string& folder);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

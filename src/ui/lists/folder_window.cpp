@@ -32,7 +32,7 @@ void Tmdisublist::updateWith(RefreshSignal mode) {
         if (!st.targetFolder.empty()) setShownPath(st.targetFolder);
         mode = RefreshSignal::None;
     }
-    setUpEnabled(shownFolder() != "/" && !shownFolder().empty());
+    setUpEnabled(!atVolumeRoot(shownFolder()));
     // Files may have changed under these modes: read again. The others only
     // recompute the status lines over the entries as they are.
     if (mode == RefreshSignal::None || mode == RefreshSignal::Yes || mode == RefreshSignal::Deletes) {
