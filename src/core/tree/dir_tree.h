@@ -145,6 +145,8 @@ public:
     // Whether the volume holding node is still there: its mount point is a folder (for
     // a network volume: it answers in time).
     bool volumePresent(const TreeNode* node);
+    // Whether node's folder still exists on disk (false for an unreachable network volume).
+    bool folderExists(const TreeNode* node) { return node && pathExists(NodePath(node)); }
     // A click on the selected node: re-reads its volume when the medium changed.
     void click();
     // Before a node expands: reads its children if needed and checks each child for

@@ -1,7 +1,5 @@
 #include "ui/tree/mdisubdir.h"
 
-#include <sys/stat.h>
-
 #include <QCloseEvent>
 #include <QCursor>
 #include <QHBoxLayout>
@@ -390,8 +388,7 @@ void Tmdisubdir::dragMenuChoice(bool move) {
     if (!dragTargetNode_ || !dragSourceNode_) return;
     const std::string target = tree::folderForm(tree_->NodePath(dragTargetNode_));
     if (tree_->FindNode(target) != dragTargetNode_) return;
-    struct stat s;
-    st.hoverFolder = ::stat(target.c_str(), &s) == 0 && S_ISDIR(s.st_mode) ? target : std::string();
+    st.hoverFolder = tree_->folderExists(dragTargetNode_) ? target : std::string();
     // The copy dialog opened by the command reads the target from hoverFolder.
     if (move)
         frame().movebutClick();

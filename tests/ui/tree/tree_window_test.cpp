@@ -245,6 +245,15 @@ void TreeWindowTest::rightButtonHeldShowsTheMenuAShortClickDoesNot() {
     QCOMPARE(shown, (QStringList{"Copy", "Move", "Delete", "Rename", "Attributes", "Cancel"}));
     w->contextMenu()->close();
     QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, at);
+    QVERIFY(!w->dragMenu()->isVisible());  // released where pressed: no Copy/Move menu
+
+    // Pressed on one folder, released on another: the Copy/Move menu.
+    QModelIndex home = view->dirModel()->indexOf(w->DirTree1().FindNode(tmp_->path() + "/home"));
+    QTest::mousePress(view->viewport(), Qt::RightButton, {}, at);
+    QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, view->visualRect(home).center());
+    QVERIFY(w->dragMenu()->isVisible());
+    QVERIFY(!w->contextMenu()->isVisible());
+    w->dragMenu()->close();
 }
 
 void TreeWindowTest::modelStaysValidThroughTreeOperations() {
