@@ -105,7 +105,7 @@ private:
     AppState& state_;
 };
 
-// The design's tag texts, for logs and debugging displays ("dir", "copier", "delupdate").
+// The tag texts, for logs and debugging displays ("dir", "copier", "delupdate").
 std::string_view kindTag(ActiveKind kind);
 std::string_view dialogTag(DialogTag tag);
 std::string_view signalTag(RefreshSignal signal);

@@ -99,7 +99,7 @@ bool gateOpen(Command c, const CommandState& s) {
         case Command::Sort:
             return fileWindowActive(s);
         case Command::ToggleDisplay:
-            // The tree has no display styles; the design only excludes it, and
+            // The tree has no display styles; the rule only excludes it, and
             // without a file window there is no list to restyle either.
             return fileWindowActive(s);
         case Command::NextWindow:

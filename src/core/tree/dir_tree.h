@@ -228,7 +228,7 @@ private:
     std::vector<std::string> captions_;   // parallel to roots_
     std::vector<std::string> driveMask_;  // mount points of the last volume check, after DriveTypes
     bool resetting_ = false;
-    // The design's DriveDirs and DriveSerials, keyed by mount point.
+    // DriveDirs and DriveSerials, keyed by mount point.
     std::map<std::string, std::string> driveDirs_;
     std::map<std::string, uint32_t> driveSerials_;
     // Folders (node form) that hold a volume's mount point, with those names: the

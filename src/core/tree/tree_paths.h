@@ -15,7 +15,7 @@ std::string nodeForm(std::string_view path);
 // Without the trailing "/", except for the root.
 std::string folderForm(std::string_view path);
 
-// The design's small helpers, on "/".
+// Small path helpers, on "/".
 std::string addSlash(std::string_view path);     // unless empty or already ending in "/"
 std::string removeSlash(std::string_view path);  // one trailing "/"
 int countSlashes(std::string_view path);

@@ -53,7 +53,7 @@ void confirmDialog(QWidget* dialog);
 // Select all (files only when filesOnly) in the active file window.
 void selecting(Tmdimain& frame, bool filesOnly);
 // Applies the filter text of the frame's filter field to the active file window
-// and records it in the history (the design's maskboxChange).
+// and records it in the history (maskboxChange).
 void applyFilterBox(Tmdimain& frame);
 // The filter box's entries at start, from section "Maskspecs".
 void loadFilterBox(Tmdimain& frame);

@@ -69,7 +69,7 @@ public:
     ChildWindow* child(WindowId id) const;
     QList<ChildWindow*> children() const;  // creation order
     ChildWindow* activeChild() const;      // last in activation order
-    // The current window of a kind (the design's mdisubdir, autodirview,
+    // The current window of a kind (mdisubdir, autodirview,
     // mdisublist, mdiview): the one of that kind activated last.
     ChildWindow* currentOf(ActiveKind kind) const;
     void setCurrentOf(ActiveKind kind, ChildWindow* window);

@@ -23,7 +23,7 @@ struct TFileList::Job {
 
 namespace {
 
-// Column headers: the design's captions with their leading blanks.
+// Column headers: captions with their leading blanks.
 const char* const kHeaders[TFileList::ColumnCount] = {"     Name", " Ext", " Size", "Attrib",
                                                       "Modified",  "",     "",      ""};
 

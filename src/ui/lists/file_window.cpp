@@ -456,7 +456,7 @@ bool FileWindow::nearPress(QPoint pos) const {
 
 void FileWindow::rightclick(QPoint pos) {
     if (state().activeDialog == DialogTag::Rename || state().activeDialog == DialogTag::NewDir) return;
-    // The design compares cursor positions, so a press and its release (or the
+    // Compare cursor positions, so a press and its release (or the
     // timer) agree whatever widget the events went to.
     pressPos_ = QCursor::pos();
     frame().activateChild(this);

@@ -45,7 +45,7 @@ public:
     // the filter was already this one (nothing done).
     bool setFilter(const std::string& mask);
     std::string filter() const;
-    // Show or hide folders in the list (the design's folder flag); rereads.
+    // Show or hide folders in the list (the folder flag); rereads.
     void setShowFolders(bool on);
     bool showFolders() const;
     // Select all entries, or only files (never deselects anything).
@@ -53,7 +53,7 @@ public:
     // Full paths of the selected entries, in list order (bytes).
     std::vector<std::string> selectedPaths() const;
     std::vector<std::string> selectedNames() const;
-    // The refresh of the design's `update`: reads again (empty mode, "yes",
+    // The `update` refresh: reads again (empty mode, "yes",
     // "delupdate", "deletes", "format" with state().targetFolder) or only
     // recomputes the status ("rename", "captionupdate", ...).
     void refresh(RefreshSignal mode) { refreshWindow(mode); }
@@ -79,7 +79,7 @@ public:
     ChildExtras settingsExtras() const override;
     void ActivateForm() override;
 
-    // The design's handlers.
+    // Event handlers.
     void bytecount();
     void BitBtn1Click();    // up one level
     void Panel1DblClick();  // mask reset
@@ -94,7 +94,7 @@ signals:
 
 protected:
     // The folder this window reads when refreshed with `mode`; kinds differ.
-    // (The design's `update`; QWidget already has one.)
+    // (`update` by another name; QWidget already has one.)
     virtual void updateWith(RefreshSignal mode) = 0;
     // Builds the status after the entries changed.
     void afterRead();
@@ -102,7 +102,7 @@ protected:
     void readFolder(const std::string& folder);
     void applyStoredSettings(const config::Key& styleKey, const config::Key& folderKey);
     void setUpEnabled(bool on);
-    // "Up one level" stops at the root of a volume (the design's drive root).
+    // "Up one level" stops at the root of a volume (a drive root).
     static bool atVolumeRoot(const std::string& folder);
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -22,7 +22,7 @@ struct DialogSource {
     ops::Gathered gathered;
     std::vector<ops::SearchRow> rows;  // search: the selected rows
     std::string windowFolder;          // tree: the selected folder; file windows: the folder shown
-    QPointer<ChildWindow> window;      // the design's SourceWindowHandle
+    QPointer<ChildWindow> window;      // SourceWindowHandle
     uint64_t files = 0, folders = 0;   // of the gathered items
 };
 

@@ -22,7 +22,7 @@ class Tnewd : public QDialog {
 public:
     Tnewd(Tmdimain& frame, DialogSource source, std::string parent);
     static Tnewd* open(Tmdimain& frame);
-    // The parent the design picks: the tree's folder; in a file window the first
+    // The parent folder: the tree's folder; in a file window the first
     // selected entry when it is a folder, else the window's folder.
     static std::string parentFor(const DialogSource& source);
 

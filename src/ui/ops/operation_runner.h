@@ -14,7 +14,7 @@ class QWidget;
 namespace arbel::ui {
 
 // Blocks the caller (the interface keeps running in a local event loop) until the
-// job ends. showProgress false: no progress window (the design's "not Animate").
+// job ends. showProgress false: no progress window (no animation).
 ops::OperationResult runOperation(QWidget* parent, ops::FileOperation& job, bool showProgress = true,
                                   const QString& title = {});
 

@@ -19,7 +19,7 @@ class Tmdimain;
 class Tren : public QDialog {
     Q_OBJECT
 public:
-    // oldPath: the item to rename (the design's RenameTarget).
+    // oldPath: the item to rename (RenameTarget).
     Tren(Tmdimain& frame, DialogSource source, std::string oldPath);
     static Tren* open(Tmdimain& frame);
 

@@ -38,7 +38,7 @@ public:
     QLabel* pictureView() const { return Image1; }
     QMenu* popupMenu() const { return PopupMenu1; }
 
-    // The design's handlers.
+    // Event handlers.
     void Copy1Click();
     void Wordwrap1Click();
     void BlueHTML1Click();
