@@ -1,9 +1,14 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <csignal>
+
 #include "ui/frame/mdimain.h"
 
 int main(int argc, char** argv) {
+    // A write past a file-size limit must fail with EFBIG (and be reported as a
+    // refused write), not kill the program with SIGXFSZ.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Arbel"));
     QApplication::setOrganizationName(QStringLiteral("arbel"));
