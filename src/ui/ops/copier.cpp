@@ -21,6 +21,7 @@
 #include "ui/frame/mdimain.h"
 #include "ui/ops/operation_runner.h"
 #include "ui/ops/tree_sync.h"
+#include "ui/search/findform.h"
 
 namespace arbel::ui {
 
@@ -230,6 +231,9 @@ void Tcopier::afterRun(const ops::OperationResult& result, const std::string& ta
     if (mode_ == Mode::Move || source_.fromSearch) {
         for (const auto& folder : sourceFolders) refreshFolder(frame_, folder);
     }
+    // Moved results are no longer where the list says.
+    if (mode_ == Mode::Move && source_.fromSearch)
+        if (Tfindform* find = Tfindform::instance()) find->dropVanishedRows();
 }
 
 }  // namespace arbel::ui

@@ -19,6 +19,7 @@
 #include "ui/ops/file_label.h"
 #include "ui/ops/operation_runner.h"
 #include "ui/ops/tree_sync.h"
+#include "ui/search/findform.h"
 
 namespace arbel::ui {
 
@@ -124,6 +125,9 @@ void Tdel::Button1Click() {
         }
     }
     for (const auto& p : parents) refreshFolder(frame_, p);
+    // Rows of deleted results go; a result that could not be deleted stays listed.
+    if (source_.fromSearch)
+        if (Tfindform* find = Tfindform::instance()) find->dropVanishedRows();
     close();
 }
 

@@ -16,6 +16,7 @@
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
 #include "ui/ops/tree_sync.h"
+#include "ui/search/findform.h"
 
 namespace arbel::ui {
 
@@ -114,6 +115,8 @@ void Tren::Button1Click() {
         }
     }
     frame_.cappything(folder);
+    if (source_.fromSearch)
+        if (Tfindform* find = Tfindform::instance()) find->renameResult(old_, baseName(r.newPath));
     old_ = r.newPath;
     frame_.state().renameTarget = r.newPath;
     Edit1->setText(displayPath(baseName(old_)));

@@ -20,7 +20,10 @@
 #include "core/ops/shell_file_op.h"
 #include "support/temp_dir.h"
 #include "ui/app/command_targets.h"
+#include "ui/app/message_box.h"
 #include "ui/frame/mdimain.h"
+#include "ui/ops/deleter.h"
+#include "ui/ops/renamer.h"
 #include "ui/search/find_results_model.h"
 #include "ui/search/findform.h"
 
@@ -174,6 +177,56 @@ private slots:
         QTRY_VERIFY(!Tfindform::instance());
         QVERIFY(!frame.state().fromSearch);
         QCOMPARE(frame.state().activeDialog, DialogTag::None);
+    }
+
+    // Delete and Rename opened while the search window is up act on the selected
+    // results, and the list follows them without a new search.
+    void deleteAndRenameFromTheResultsKeepTheListInStep() {
+        test::TempDir tmp;
+        const std::string root = tmp.makeDir("root");
+        tmp.writeFile("root/gone.txt", "g");
+        tmp.writeFile("root/keep.txt", "k");
+        Tmdimain frame(FrameOptions{tmp / "Arbelwin.cfg", false});
+        frame.show();
+        QTRY_VERIFY(!frame.startupPending());
+        setMessageInterceptor([](const MessageRequest&) { return QMessageBox::Yes; });
+
+        frame.findbutClick();
+        Tfindform* f = Tfindform::instance();
+        QVERIFY(f);
+        f->setStartFolder(root);
+        f->Edit2->setText("*.txt");
+        search(f);
+        QCOMPARE(column(f, FindResultsModel::NameColumn), (QStringList{"gone.txt", "keep.txt"}));
+
+        auto* m = f->results();
+        auto selectOnly = [&](const QString& name) {
+            f->ListBox1->clearSelection();
+            for (int r = 0; r < m->rowCount(); ++r)
+                if (m->index(r, 0).data().toString() == name)
+                    f->ListBox1->selectionModel()->select(
+                        m->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        };
+        selectOnly("gone.txt");
+        Tdel* d = Tdel::open(frame);
+        QVERIFY(d);
+        d->CheckBox1->setChecked(false);  // delete, not recycle
+        d->CheckBox2->setChecked(false);
+        d->Button1Click();
+        QVERIFY(!test::exists(root + "/gone.txt"));
+        QTRY_COMPARE(column(f, FindResultsModel::NameColumn), QStringList{"keep.txt"});
+
+        selectOnly("keep.txt");
+        frame.state().renameTarget = root + "/keep.txt";
+        frame.renamebutClick();
+        auto* ren = qobject_cast<Tren*>(frame.openDialog(DialogTag::Rename));
+        QVERIFY(ren);
+        ren->Edit1->setText("kept.txt");
+        ren->Button1Click();
+        QVERIFY(test::exists(root + "/kept.txt"));
+        QTRY_COMPARE(column(f, FindResultsModel::NameColumn), QStringList{"kept.txt"});
+        setMessageInterceptor({});
+        f->close();
     }
 
     void filtersFromTheFormFields() {
