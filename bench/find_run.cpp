@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     static char outbuf[1 << 16];
     std::setvbuf(stdout, outbuf, _IOFBF, sizeof outbuf);
     arbel::TMyFF ff;
-    if (const char* t = std::getenv("ARBEL_SCAN_THREADS")) ff.setScanThreads(static_cast<unsigned>(std::atoi(t)));
+    if (const char* t = std::getenv("ARBEL_SCAN_THREADS"))
+        ff.setScanThreads(static_cast<unsigned>(std::atoi(t)));
     if (std::strcmp(argv[1], "name") == 0) {
         ff.setMask(argv[3]);
     } else {

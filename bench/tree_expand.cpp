@@ -30,7 +30,7 @@ private:
     std::string path_;
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -50,8 +50,8 @@ int main(int argc, char** argv) {
     for (const auto& c : root->children()) placeholders += c->hasPlaceholder();
     if (memory) {
         size_t after = mallinfo2().uordblks;
-        std::printf("tree-expand: %zu subfolders (%zu with subfolders), %.0f bytes per node\n", nodes, placeholders,
-                    nodes ? double(after - before) / double(nodes) : 0.0);
+        std::printf("tree-expand: %zu subfolders (%zu with subfolders), %.0f bytes per node\n", nodes,
+                    placeholders, nodes ? double(after - before) / double(nodes) : 0.0);
     }
     return nodes ? 0 : 1;
 }

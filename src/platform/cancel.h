@@ -16,4 +16,4 @@ private:
     std::atomic<bool> flag_{false};
 };
 
-} // namespace arbel
+}  // namespace arbel

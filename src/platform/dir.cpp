@@ -22,18 +22,26 @@ struct LinuxDirent64 {
 
 EntryType fromDType(unsigned char t) {
     switch (t) {
-        case DT_REG: return EntryType::File;
-        case DT_DIR: return EntryType::Dir;
-        case DT_LNK: return EntryType::Link;
-        case DT_FIFO: return EntryType::Fifo;
-        case DT_SOCK: return EntryType::Socket;
-        case DT_CHR: return EntryType::CharDev;
-        case DT_BLK: return EntryType::BlockDev;
-        default: return EntryType::Unknown;
+        case DT_REG:
+            return EntryType::File;
+        case DT_DIR:
+            return EntryType::Dir;
+        case DT_LNK:
+            return EntryType::Link;
+        case DT_FIFO:
+            return EntryType::Fifo;
+        case DT_SOCK:
+            return EntryType::Socket;
+        case DT_CHR:
+            return EntryType::CharDev;
+        case DT_BLK:
+            return EntryType::BlockDev;
+        default:
+            return EntryType::Unknown;
     }
 }
 
-} // namespace
+}  // namespace
 
 DirHandle::~DirHandle() {
     if (fd_ >= 0) ::close(fd_);
@@ -108,4 +116,4 @@ EntryType entryTypeFromMode(mode_t mode) {
     return EntryType::Unknown;
 }
 
-} // namespace arbel
+}  // namespace arbel

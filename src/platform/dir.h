@@ -59,4 +59,4 @@ Result<struct stat> statPath(const std::string& path, bool follow);
 
 EntryType entryTypeFromMode(mode_t mode);
 
-} // namespace arbel
+}  // namespace arbel

@@ -22,4 +22,4 @@ std::string Error::describe() const {
     return path + ": " + reason;
 }
 
-} // namespace arbel
+}  // namespace arbel

@@ -11,9 +11,9 @@
 namespace arbel {
 
 struct Error {
-    std::string path;    // the file the failure concerns (bytes as stored)
-    int code = 0;        // errno value, 0 when the failure has no system cause
-    std::string message; // text for the user when code is 0; otherwise extra context
+    std::string path;     // the file the failure concerns (bytes as stored)
+    int code = 0;         // errno value, 0 when the failure has no system cause
+    std::string message;  // text for the user when code is 0; otherwise extra context
 
     // "path: reason", the system's reason taken from errno.
     std::string describe() const;
@@ -59,4 +59,4 @@ private:
 
 using Status = Result<void>;
 
-} // namespace arbel
+}  // namespace arbel

@@ -53,5 +53,5 @@ TEST(DirHandle, OpenChildRefusesLinksAndReportsThePath) {
     EXPECT_EQ(missing.error().code, ENOENT);
 }
 
-} // namespace
-} // namespace arbel
+}  // namespace
+}  // namespace arbel

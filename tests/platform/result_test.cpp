@@ -19,5 +19,5 @@ TEST(Result, CarriesValueOrErrorWithPathAndReason) {
     EXPECT_TRUE(Status().ok());
 }
 
-} // namespace
-} // namespace arbel
+}  // namespace
+}  // namespace arbel

@@ -18,7 +18,7 @@ void makeParents(const std::string& path) {
     }
 }
 
-} // namespace
+}  // namespace
 
 TempDir::TempDir() {
     const char* base = std::getenv("TMPDIR");
@@ -27,7 +27,9 @@ TempDir::TempDir() {
     path_ = templ;
 }
 
-TempDir::~TempDir() { removeTree(path_); }
+TempDir::~TempDir() {
+    removeTree(path_);
+}
 
 std::string TempDir::operator/(std::string_view relative) const {
     return path_ + "/" + std::string(relative);
@@ -100,4 +102,4 @@ void removeTree(const std::string& path) {
     }
 }
 
-} // namespace arbel::test
+}  // namespace arbel::test

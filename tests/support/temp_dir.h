@@ -36,4 +36,4 @@ bool exists(const std::string& path);  // lstat succeeds
 // Removes a tree without following links, restoring permissions as it goes.
 void removeTree(const std::string& path);
 
-} // namespace arbel::test
+}  // namespace arbel::test
