@@ -18,7 +18,7 @@ void TFileLabel::setFileName(const std::string& path) {
     refit();
 }
 
-void TFileLabel::setDirection(ops::TDirection direction) {
+void TFileLabel::setDirection(TDirection direction) {
     if (direction == direction_) return;
     direction_ = direction;
     refit();
@@ -31,8 +31,8 @@ void TFileLabel::resizeEvent(QResizeEvent* event) {
 
 void TFileLabel::refit() {
     QFontMetrics fm(font());
-    auto width = [&](const std::string& s) { return fm.horizontalAdvance(displayPath(s)); };
-    setText(displayPath(ops::fitPath(path_, contentsRect().width(), width, direction_)));
+    auto width = [&](std::string_view s) { return fm.horizontalAdvance(displayPath(std::string(s))); };
+    setText(displayPath(fitPath(path_, contentsRect().width(), width, "/", direction_)));
 }
 
 }  // namespace arbel::ui

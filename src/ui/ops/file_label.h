@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <string>
 
-#include "core/ops/path_label.h"
+#include "core/lists/path_label.h"
 
 namespace arbel::ui {
 
@@ -15,7 +15,7 @@ public:
     explicit TFileLabel(QWidget* parent = nullptr);
     void setFileName(const std::string& path);
     const std::string& FileName() const { return path_; }
-    void setDirection(ops::TDirection direction);
+    void setDirection(TDirection direction);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -23,7 +23,7 @@ protected:
 private:
     void refit();
     std::string path_;
-    ops::TDirection direction_ = ops::TDirection::drFromLeft;
+    TDirection direction_ = TDirection::drFromLeft;
 };
 
 }  // namespace arbel::ui

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "core/ops/item_gathering.h"
-#include "core/ops/path_label.h"
 #include "support/temp_dir.h"
 
 namespace arbel::ops {
@@ -80,18 +79,6 @@ TEST(ItemGathering, TakesWhatEachSourceSelectsAndSkipsVanishedSearchRows) {
     EXPECT_EQ(g.operationSource, tmp / "f");
     tree.treeFolder = tmp / "f/a";  // not a folder: nothing
     EXPECT_TRUE(gatherItems(tree).items.empty());
-}
-
-TEST(PathLabel, ShortensTheMiddleKeepingRootAndLastComponent) {
-    auto w = [](const std::string& s) { return int(s.size()); };
-    std::string p = "/home/ann/projects/arbel/file.txt";
-    EXPECT_EQ(fitPath(p, 100, w), p);
-    EXPECT_EQ(fitPath(p, 24, w), "/.../arbel/file.txt");
-    EXPECT_EQ(fitPath(p, 24, w, TDirection::drFromRight), "/home/ann/.../file.txt");
-    EXPECT_EQ(fitPath(p, 14, w), "/.../file.txt");
-    EXPECT_EQ(fitPath(p, 13, w), ".../file.txt");                  // no room for the root either
-    EXPECT_EQ(fitPath(p, 12, w), "file.txt");                      // the last component alone
-    EXPECT_EQ(fitPath(p, 31, w), "/.../projects/arbel/file.txt");  // wider: more comes back
 }
 
 }  // namespace
