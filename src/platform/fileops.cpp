@@ -1,8 +1,6 @@
 #include "platform/fileops.h"
 
 #include <fcntl.h>
-#include <linux/magic.h>
-#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -180,30 +178,6 @@ Result<bool> isInside(const std::string& folder, dev_t dev, ino_t ino) {
         cur = std::move(parent);
     }
     return false;
-}
-
-bool isPseudoFileSystem(int fd) {
-    struct statfs sf;
-    if (::fstatfs(fd, &sf) != 0) return false;
-    switch (static_cast<unsigned long>(sf.f_type)) {
-        case PROC_SUPER_MAGIC:
-        case SYSFS_MAGIC:
-        case DEVPTS_SUPER_MAGIC:
-        case CGROUP_SUPER_MAGIC:
-        case CGROUP2_SUPER_MAGIC:
-        case DEBUGFS_MAGIC:
-        case TRACEFS_MAGIC:
-        case SECURITYFS_MAGIC:
-        case PSTOREFS_MAGIC:
-        case BPF_FS_MAGIC:
-        case 0x62656570:  // configfs
-        case 0x65735543:  // fusectl
-        case 0x42494e4d:  // binfmt_misc
-        case 0x19800202:  // mqueue
-            return true;
-        default:
-            return false;
-    }
 }
 
 namespace {

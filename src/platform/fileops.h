@@ -62,10 +62,6 @@ Status makeDirs(const std::string& path);
 // doubled slashes, bind mounts) is seen through.
 Result<bool> isInside(const std::string& folder, dev_t dev, ino_t ino);
 
-// True for kernel pseudo file systems (proc, sysfs, ...) that recursive work must
-// never enter.
-bool isPseudoFileSystem(int fd);
-
 // Recursive delete of `name` in folder `parentFd`, on directory handles: links are
 // removed, never followed; another mounted file system below is not entered (its
 // mount point stays and the error is reported). `display` is the full path used in

@@ -13,6 +13,7 @@
 #include "platform/dir.h"
 #include "platform/fileops.h"
 #include "platform/trash.h"
+#include "platform/volumes.h"
 
 namespace arbel::ops {
 
@@ -121,7 +122,7 @@ void walkItem(FileOperation::PlannedItem& item, const CancelToken& cancel) {
             item.walkErrors.push_back(errnoError(joinPath(item.source, rel), child.error().code));
             continue;
         }
-        if (isPseudoFileSystem(child->fd())) continue;
+        if (isPseudoFileSystemAt(child->fd())) continue;
         item.entries.push_back({rel, *st});
         enter(std::move(*child), rel);
     }

@@ -1,9 +1,7 @@
 #include "core/search/finder.h"
 
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,36 +15,11 @@
 #include <utility>
 #include <vector>
 
+#include "platform/volumes.h"
+
 namespace arbel {
 
 namespace {
-
-// File systems that describe the kernel rather than hold files: walking them finds
-// nothing a user searches for, and some (proc) lead back into the tree or never end.
-bool isPseudoFileSystem(int fd) {
-    struct statfs sf;
-    if (::fstatfs(fd, &sf) != 0) return false;
-    switch (static_cast<unsigned long>(sf.f_type)) {
-        case PROC_SUPER_MAGIC:
-        case SYSFS_MAGIC:
-        case DEVPTS_SUPER_MAGIC:
-        case CGROUP_SUPER_MAGIC:
-        case CGROUP2_SUPER_MAGIC:
-        case DEBUGFS_MAGIC:
-        case TRACEFS_MAGIC:
-        case SECURITYFS_MAGIC:
-        case PSTOREFS_MAGIC:
-        case BPF_FS_MAGIC:
-        case 0x62656570:  // configfs
-        case 0x65735543:  // fusectl
-        case BINFMTFS_MAGIC:
-        case 0x19800202:  // mqueue
-        case AUTOFS_SUPER_MAGIC:
-            return true;
-        default:
-            return false;
-    }
-}
 
 int64_t mtimeOf(const struct stat& st) {
     return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
@@ -402,7 +375,7 @@ struct TMyFF::Walk {
             // file system still gets its OnChDir but gives no entries.
             if (dir.valid() && ::fstat(dir.fd(), &dst) == 0 &&
                 entered.insert({dst.st_dev, dst.st_ino}).second &&
-                (dst.st_dev == pending.parentDev || !isPseudoFileSystem(dir.fd()))) {
+                (dst.st_dev == pending.parentDev || !isPseudoFileSystemAt(dir.fd()))) {
                 readFolder(folder, dir, subdirs);
                 for (auto it = subdirs.rbegin(); it != subdirs.rend(); ++it)
                     stack.push_back({std::move(*it), dst.st_dev});
