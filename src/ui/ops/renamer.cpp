@@ -3,10 +3,8 @@
 #include <sys/stat.h>
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -15,6 +13,7 @@
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
+#include "ui/ops/confirm_keys.h"
 #include "ui/ops/tree_sync.h"
 #include "ui/search/findform.h"
 
@@ -66,28 +65,7 @@ void Tren::closeEvent(QCloseEvent* event) {
 }
 
 bool Tren::eventFilter(QObject* watched, QEvent* event) {
-    // Enter belongs to this field, not to the frame's Enter shortcut.
-    if (watched == Edit1 && event->type() == QEvent::ShortcutOverride) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            event->accept();
-            return true;
-        }
-    }
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            keepOpen_ = key->modifiers() == Qt::ControlModifier;
-            Button1Click();
-            return true;
-        }
-    }
-    if (watched == Button1 && event->type() == QEvent::MouseButtonPress &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-        keepOpen_ = true;
-        Button1Click();
-        return true;
-    }
+    if (handleConfirmKeys(watched, event, Edit1, Button1, keepOpen_, [this] { Button1Click(); })) return true;
     return QDialog::eventFilter(watched, event);
 }
 
