@@ -41,15 +41,13 @@ bool autoWindowAtStart(const config::IniFile& ini) {
 }
 
 std::string placementPrefix(ActiveKind kind) {
+    // The keys of a child kind start with its tag: "dirt", "autow", "listmax", ...
     switch (kind) {
         case ActiveKind::Dir:
-            return "dir";
         case ActiveKind::Auto:
-            return "auto";
         case ActiveKind::List:
-            return "list";
         case ActiveKind::Viewer:
-            return "viewer";
+            return std::string(kindTag(kind));
         default:
             return "";
     }
