@@ -173,6 +173,8 @@ private:
         if (cancel_.cancelled()) aborted_ = true;
         return aborted_;
     }
+    // The outcome of a step that could not be done: cancelled when the job stops.
+    Step failStep() { return stopped() ? Step::Cancelled : Step::Failed; }
 
     // Reports a failure; true = try again.
     bool failed(Error e, bool canRetry = true) {
@@ -435,7 +437,7 @@ Step FileOperation::Runner::copyItem(PlannedItem& item, std::vector<std::string>
                     break;
                 }
                 if (failed(errnoError(dst, err))) continue;
-                step = stopped() ? Step::Cancelled : Step::Failed;
+                step = failStep();
                 break;
             }
             if (step != Step::Done) skipBelow = entry.rel.empty() ? std::string("/") : entry.rel;
@@ -481,12 +483,12 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
         struct stat ss, ds;
         if (::stat(src.c_str(), &ss) == 0 && ::stat(dst.c_str(), &ds) == 0 && sameFile(ss, ds)) {
             failed(messageError(dst, "Can't copy the file on itself"), false);
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         struct stat dl;
         if (::lstat(dst.c_str(), &dl) == 0 && S_ISDIR(dl.st_mode)) {
             failed(errnoError(dst, EISDIR), false);
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         Answer a = askReplace(src, dst);
         if (a == Answer::Cancel) return Step::Cancelled;
@@ -504,7 +506,7 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
         int in = ::open(src.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
         if (in < 0) {
             if (failed(errnoError(src))) continue;
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         struct stat st;
         int statErr = ::fstat(in, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EINVAL;
@@ -512,7 +514,7 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
             int err = statErr;
             ::close(in);
             if (failed(errnoError(src, err))) continue;
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         // One handle per target folder, reused while its files are copied.
         if (targetDirPath_ != folder || !targetDir_.valid()) {
@@ -522,7 +524,7 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
                 int err = errno;
                 ::close(in);
                 if (failed(errnoError(dst, err))) continue;
-                return stopped() ? Step::Cancelled : Step::Failed;
+                return failStep();
             }
             targetDir_ = DirHandle(fd);
             targetDirPath_ = folder;
@@ -532,56 +534,47 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
         if (!temp.ok()) {
             ::close(in);
             if (failed(errnoError(dst, temp.error().code))) continue;
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         uint64_t copied = 0, counted = 0;
         Status s = copyFileData(in, temp->fd, &copied, [&](uint64_t n) {
+            if (cancel_.cancelled()) return false;
             op_.bytesDone_ += n;
             counted += n;
             q_.onProgress(op_.bytesDone_, op_.filesDone_);
             return !cancel_.cancelled();
         });
-        int err = 0;
         // copyFileData continues every short write to its end, so success means the
-        // temporary file holds every byte read.
-        if (!s.ok()) err = s.error().code;
-        if (!err) {
-            // The data went in whole (every write was continued to its end); now
-            // the source's mode and time.
-            ::fchmod(temp->fd, st.st_mode & 07777);
-            struct timespec times[2] = {st.st_atim, st.st_mtim};
-            ::futimens(temp->fd, times);
-        }
+        // temporary file holds every byte read; then the source's mode and time.
+        int err = s.ok() ? 0 : s.error().code;
+        if (!err && ::fchmod(temp->fd, st.st_mode & 07777) != 0) err = errno;
+        struct timespec times[2] = {st.st_atim, st.st_mtim};
+        if (!err && ::futimens(temp->fd, times) != 0) err = errno;
         ::close(in);
-        if (::close(temp->fd) != 0 && !err) err = errno;
-        if (err) {
-            ::unlinkat(dirFd, temp->name.c_str(), 0);
+        for (;;) {
+            if (!err) {
+                Status r = commitTemp(dirFd, *temp, name, replace);
+                if (r.ok()) {
+                    if (created && !replace) created->push_back(dst);
+                    return Step::Done;
+                }
+                if (r.error().code == EEXIST && !replace) {
+                    // Someone made the target while we copied: it is theirs, so ask.
+                    Step c = conflict();
+                    if (c == Step::Done) continue;
+                    discardTemp(dirFd, *temp);
+                    op_.bytesDone_ -= counted;
+                    return c;
+                }
+                err = r.error().code;
+            }
+            discardTemp(dirFd, *temp);
             op_.bytesDone_ -= counted;
             if (err == ECANCELED && cancel_.cancelled()) return stopped(), Step::Cancelled;
-            if (failed(errnoError(dst, err))) continue;
-            return stopped() ? Step::Cancelled : Step::Failed;
+            break;
         }
-        (void)planned;
-        for (;;) {
-            Status r = replace ? (::renameat(dirFd, temp->name.c_str(), dirFd, name.c_str()) == 0
-                                      ? Status{}
-                                      : Status{errnoError(dst)})
-                               : renameNoReplace(dirFd, temp->name, dirFd, name);
-            if (r.ok()) {
-                if (created && !replace) created->push_back(dst);
-                return Step::Done;
-            }
-            if (r.error().code == EEXIST && !replace) {
-                // Someone made the target while we copied: it is theirs, so ask.
-                Step c = conflict();
-                if (c == Step::Done) continue;
-                ::unlinkat(dirFd, temp->name.c_str(), 0);
-                return c;
-            }
-            ::unlinkat(dirFd, temp->name.c_str(), 0);
-            failed(errnoError(dst, r.error().code), false);
-            return stopped() ? Step::Cancelled : Step::Failed;
-        }
+        if (failed(errnoError(dst, err))) continue;
+        return failStep();
     }
 }
 
@@ -596,7 +589,7 @@ Step FileOperation::Runner::copyOther(const std::string& src, const std::string&
         if (::lstat(dst.c_str(), &dl) == 0) {
             if (S_ISDIR(dl.st_mode)) {
                 failed(errnoError(dst, EISDIR), false);
-                return stopped() ? Step::Cancelled : Step::Failed;
+                return failStep();
             }
             Answer a = askReplace(src, dst);
             if (a == Answer::Cancel) return Step::Cancelled;
@@ -610,19 +603,19 @@ Step FileOperation::Runner::copyOther(const std::string& src, const std::string&
             ssize_t n = ::readlink(src.c_str(), target.data(), target.size());
             if (n < 0) {
                 if (failed(errnoError(src))) continue;
-                return stopped() ? Step::Cancelled : Step::Failed;
+                return failStep();
             }
             target.resize(size_t(n));
             rc = ::symlink(target.c_str(), temp.c_str());
         } else if (S_ISSOCK(st.st_mode)) {
             failed(messageError(src, "A socket cannot be copied"), false);
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         } else {
             rc = ::mknod(temp.c_str(), st.st_mode, st.st_rdev);
         }
         if (rc != 0) {
             if (failed(errnoError(dst))) continue;
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         struct timespec times[2] = {st.st_atim, st.st_mtim};
         ::utimensat(AT_FDCWD, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
@@ -635,7 +628,7 @@ Step FileOperation::Runner::copyOther(const std::string& src, const std::string&
         ::unlink(temp.c_str());
         if (r.error().code == EEXIST) continue;  // appeared meanwhile: ask about it
         if (failed(errnoError(dst, r.error().code))) continue;
-        return stopped() ? Step::Cancelled : Step::Failed;
+        return failStep();
     }
 }
 
@@ -645,14 +638,14 @@ Step FileOperation::Runner::moveItem(const std::string& src, const std::string& 
         struct stat ss;
         if (::lstat(src.c_str(), &ss) != 0) {
             if (failed(errnoError(src))) continue;
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         if (S_ISDIR(ss.st_mode)) {
             // A mount point is not ours to move, and "/" has nowhere to go.
             struct stat ps;
             if (src == "/" || (::lstat(parentPath(src).c_str(), &ps) == 0 && ps.st_dev != ss.st_dev)) {
                 failed(messageError(src, "Cannot move a mount point"), false);
-                return stopped() ? Step::Cancelled : Step::Failed;
+                return failStep();
             }
         }
         op_.setCurrent(src);
@@ -661,7 +654,7 @@ Step FileOperation::Runner::moveItem(const std::string& src, const std::string& 
         if (::lstat(dst.c_str(), &ds) == 0) {
             if (sameFile(ss, ds)) {
                 failed(messageError(src, "The source and the target are the same"), false);
-                return stopped() ? Step::Cancelled : Step::Failed;
+                return failStep();
             }
             if (S_ISDIR(ss.st_mode) && S_ISDIR(ds.st_mode)) {
                 if (ss.st_dev != ds.st_dev) return moveAcross(src, dst, ss);
@@ -669,7 +662,7 @@ Step FileOperation::Runner::moveItem(const std::string& src, const std::string& 
                 auto dir = DirHandle::open(src, true);
                 if (!dir.ok()) {
                     if (failed(dir.error())) continue;
-                    return stopped() ? Step::Cancelled : Step::Failed;
+                    return failStep();
                 }
                 std::vector<std::string> names;
                 (void)forEachEntry(*dir, [&](const RawEntry& e) {
@@ -687,7 +680,7 @@ Step FileOperation::Runner::moveItem(const std::string& src, const std::string& 
             }
             if (S_ISDIR(ss.st_mode) != S_ISDIR(ds.st_mode)) {
                 failed(errnoError(dst, S_ISDIR(ds.st_mode) ? EISDIR : ENOTDIR), false);
-                return stopped() ? Step::Cancelled : Step::Failed;
+                return failStep();
             }
             Answer a = askReplace(src, dst);
             if (a == Answer::Cancel) return Step::Cancelled;
@@ -706,7 +699,7 @@ Step FileOperation::Runner::moveItem(const std::string& src, const std::string& 
             return s;
         }
         if (failed(errnoError(src, err))) continue;
-        return stopped() ? Step::Cancelled : Step::Failed;
+        return failStep();
     }
 }
 
@@ -781,12 +774,12 @@ Step FileOperation::Runner::deleteItem(const std::string& path, bool recycle) {
     struct stat st, ps;
     if (::lstat(path.c_str(), &st) != 0) {
         failed(errnoError(path), false);
-        return stopped() ? Step::Cancelled : Step::Failed;
+        return failStep();
     }
     if (path == "/" || path.empty() ||
         (S_ISDIR(st.st_mode) && ::lstat(parentPath(path).c_str(), &ps) == 0 && ps.st_dev != st.st_dev)) {
         failed(messageError(path, "Cannot delete a mount point"), false);
-        return stopped() ? Step::Cancelled : Step::Failed;
+        return failStep();
     }
     if (recycle) {
         Status s = moveToTrash(path);
@@ -797,7 +790,7 @@ Step FileOperation::Runner::deleteItem(const std::string& path, bool recycle) {
         struct stat still;
         if (::lstat(path.c_str(), &still) != 0) {
             failed(s.error(), false);
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         // No trash here: deleting for good needs the user's word.
         if (notPermanentAll_) return Step::Skipped;
@@ -817,7 +810,7 @@ Step FileOperation::Runner::removePermanently(const std::string& path) {
         int parent = ::open(parentPath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (parent < 0) {
             if (failed(errnoError(path))) continue;
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         DirHandle ph(parent);
         bool retry = false;
