@@ -12,6 +12,7 @@
 
 #include "platform/dir.h"
 #include "platform/fileops.h"
+#include "platform/shutdown.h"
 #include "platform/trash.h"
 #include "platform/volumes.h"
 
@@ -223,8 +224,10 @@ FileOperation::~FileOperation() {
     delete planned_;
 }
 
-void FileOperation::setTargetName(std::string name) {
-    targetName_ = std::move(name);
+void FileOperation::setTargetName(size_t index, std::string name) {
+    if (index >= items_.size()) return;
+    targetNames_.resize(items_.size());
+    targetNames_[index] = std::move(name);
 }
 
 void FileOperation::setCurrent(const std::string& path) {
@@ -252,11 +255,13 @@ void FileOperation::plan(const CancelToken& cancel) {
     if (planned_) return;
     planned_ = new std::vector<PlannedItem>();
     uint64_t bytes = 0, files = 0;
-    for (const auto& source : items_) {
+    for (size_t i = 0; i < items_.size(); ++i) {
+        const std::string& source = items_[i];
         PlannedItem item;
         item.source = source;
         if (op_ == Operation::Copy || op_ == Operation::Move) {
-            item.target = joinPath(target_, targetName_.empty() ? baseName(source) : targetName_);
+            bool renamed = i < targetNames_.size() && !targetNames_[i].empty();
+            item.target = joinPath(target_, renamed ? targetNames_[i] : baseName(source));
         }
         struct stat st;
         if (::lstat(source.c_str(), &st) == 0) {
@@ -282,6 +287,7 @@ void FileOperation::plan(const CancelToken& cancel) {
 }
 
 OperationResult FileOperation::run(OperationQuestions& questions, const CancelToken& cancel) {
+    JobScope running;  // the program waits for the cleanup before it exits
     plan(cancel);
     Runner runner(*this, questions, cancel);
     return runner.run();
@@ -724,12 +730,19 @@ Step FileOperation::Runner::moveAcross(const std::string& src, const std::string
         rollback(created);
         return step;
     }
+    if (step == Step::Failed) {
+        // Part of the item could not be copied: it stays whole in the source rather
+        // than being split between two places; what this move made is removed.
+        rollback(created);
+        return step;
+    }
     int fd = ::open(parentPath(dst).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
-        bool synced = ::syncfs(fd) == 0;
+        int err = ::syncfs(fd) == 0 ? 0 : errno;
         ::close(fd);
-        if (!synced) {
-            failed(errnoError(dst), false);
+        if (err) {
+            rollback(created);
+            failed(errnoError(dst, err), false);
             return Step::Failed;
         }
     }
