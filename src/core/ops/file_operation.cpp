@@ -146,6 +146,9 @@ std::string collisionName(const std::string& folder, const std::string& name) {
 
 enum class Step { Done, Skipped, Failed, Cancelled };
 
+// How often a file written to while it is copied is copied again.
+constexpr int kCopyAttempts = 3;
+
 }  // namespace
 
 // The state of one run: the questions' "for all" answers, the cancel token and the
@@ -507,6 +510,7 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
         Step s = conflict();
         if (s != Step::Done) return s;
     }
+    int rewrites = 0;
     for (;;) {
         if (stopped()) return Step::Cancelled;
         int in = ::open(src.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
@@ -553,6 +557,19 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
         // copyFileData continues every short write to its end, so success means the
         // temporary file holds every byte read; then the source's mode and time.
         int err = s.ok() ? 0 : s.error().code;
+        struct stat after;
+        if (!err && ::fstat(in, &after) == 0 &&
+            (after.st_size != st.st_size || after.st_mtim.tv_sec != st.st_mtim.tv_sec ||
+             after.st_mtim.tv_nsec != st.st_mtim.tv_nsec)) {
+            // Written to while it was copied: the copy may mix old and new data, so
+            // it is made again from the file as it is now.
+            ::close(in);
+            discardTemp(dirFd, *temp);
+            op_.bytesDone_ -= counted;
+            if (++rewrites < kCopyAttempts) continue;
+            failed(messageError(src, "The file kept changing while it was copied"), false);
+            return failStep();
+        }
         if (!err && ::fchmod(temp->fd, st.st_mode & 07777) != 0) err = errno;
         struct timespec times[2] = {st.st_atim, st.st_mtim};
         if (!err && ::futimens(temp->fd, times) != 0) err = errno;
@@ -750,13 +767,20 @@ Step FileOperation::Runner::moveAcross(const std::string& src, const std::string
     for (const auto& e : item.entries) plannedByRel[e.rel] = &e.st;
     RemoveHooks hooks;
     hooks.cancel = nullptr;  // the copy is complete: finish removing what it replaced
+    bool changed = false;    // something copied differs now from what the walk saw
     hooks.shouldRemove = [&](const std::string& rel, const struct stat& now) {
-        if (!copied.count(rel)) return false;
+        if (!copied.count(rel)) {
+            // Declined or new since the walk: it stays where it is.
+            if (!plannedByRel.count(rel)) changed = true;
+            return false;
+        }
         const struct stat* was = plannedByRel[rel];
-        if (!was || !sameFile(*was, now)) return false;
-        if (S_ISDIR(now.st_mode)) return true;
-        return now.st_size == was->st_size && now.st_mtim.tv_sec == was->st_mtim.tv_sec &&
-               now.st_mtim.tv_nsec == was->st_mtim.tv_nsec;
+        bool same = sameFile(*was, now) &&
+                    (S_ISDIR(now.st_mode) ||
+                     (now.st_size == was->st_size && now.st_mtim.tv_sec == was->st_mtim.tv_sec &&
+                      now.st_mtim.tv_nsec == was->st_mtim.tv_nsec));
+        if (!same) changed = true;
+        return same;
     };
     hooks.onError = [&](const Error& e) { return (failed(e, false), !stopped()); };
     int parent = ::open(parentPath(src).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -769,8 +793,9 @@ Step FileOperation::Runner::moveAcross(const std::string& src, const std::string
     if (step != Step::Done) return step;
     if (out == RemoveOutcome::Incomplete) {
         // Something changed or appeared in the source while it was copied: it stays.
-        failed(messageError(src, "Changed while it was moved; the source was kept"), false);
-        return Step::Failed;
+        if (changed) failed(messageError(src, "Changed while it was moved; the source was kept"), false);
+        // What the user declined to replace stays too, and is no failure.
+        return changed || !current_ || !current_->errors.empty() ? Step::Failed : Step::Done;
     }
     return out == RemoveOutcome::Done ? Step::Done : Step::Cancelled;
 }
