@@ -453,12 +453,10 @@ Step FileOperation::Runner::copyItem(PlannedItem& item, std::vector<std::string>
             if (entry.rel.empty() && step != Step::Done) {
                 return step;
             }
-        } else if (S_ISREG(entry.st.st_mode)) {
-            step = copyFile(src, dst, entry.st, created);
-            ++op_.filesDone_;
-            q_.onProgress(op_.bytesDone_, op_.filesDone_);
         } else {
-            step = copyOther(src, dst, entry.st, created);
+            step = S_ISREG(entry.st.st_mode) ? copyFile(src, dst, entry.st, created)
+                                             : copyOther(src, dst, entry.st, created);
+            if (step == Step::Cancelled) return step;  // not a file done, and no report after a cancel
             ++op_.filesDone_;
             q_.onProgress(op_.bytesDone_, op_.filesDone_);
         }
