@@ -235,8 +235,9 @@ TEST(Recycle, WithoutATrashTheUserIsAskedBeforeAPermanentDelete) {
     // (which would mean the question was needless). Never gone.
     auto whereIsIt = [&](const std::string& item) {
         std::string found = exists(item) ? "in place" : "gone";
-        for (const std::string& trash : {kHome + "/data/Trash/files/no-trash-here", blocker + "/files/no-trash-here",
-                                         volume / ".Trash/0/files/no-trash-here"})
+        for (const std::string& trash :
+             {kHome + "/data/Trash/files/no-trash-here", blocker + "/files/no-trash-here",
+              volume / ".Trash/0/files/no-trash-here"})
             if (exists(trash) && found == "gone") found = "in a trash";
         return found;
     };
@@ -247,7 +248,8 @@ TEST(Recycle, WithoutATrashTheUserIsAskedBeforeAPermanentDelete) {
     no.permanentAnswer = Answer::No;
     no.permanentHook = [&](const std::string& item) { seen.push_back(whereIsIt(item)); };
     auto r = runOp(Operation::Recycle, {file}, {}, no, o);
-    ASSERT_EQ(no.permanentAsked.size(), 1u) << "the file went somewhere without a question: " << whereIsIt(file);
+    ASSERT_EQ(no.permanentAsked.size(), 1u)
+        << "the file went somewhere without a question: " << whereIsIt(file);
     EXPECT_EQ(seen, std::vector<std::string>{"in place"});
     EXPECT_EQ(r.items[0].outcome, Outcome::Skipped);
     EXPECT_EQ(readFile(file), "data");
