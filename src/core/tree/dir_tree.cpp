@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "core/tree/collate.h"
+#include "platform/paths.h"
 
 namespace arbel::tree {
 
@@ -65,10 +66,8 @@ TDirTree::TDirTree(VolumeSource* volumes) : volumeSource_(volumes) {
     trash_ = TrashPlaces::system();
     char buf[4096];
     if (::getcwd(buf, sizeof buf)) currentDirectory_ = buf;
-    if (const char* home = std::getenv("HOME"); home && *home)
-        initialDirectory_ = home;
-    else
-        initialDirectory_ = "/";
+    initialDirectory_ = homeFolder();
+    if (initialDirectory_.empty()) initialDirectory_ = "/";
 }
 
 TDirTree::~TDirTree() = default;
