@@ -1,15 +1,12 @@
 #include "core/tree/dir_tree.h"
 
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <set>
 #include <utility>
 
-#include "core/tree/collate.h"
 #include "platform/paths.h"
 
 namespace arbel::tree {
@@ -37,25 +34,17 @@ std::string mountNodeForm(const std::string& mountPoint) {
     return mountPoint == "/" ? "/" : mountPoint + "/";
 }
 
-// The system and archive flags that Samba and Wine keep in user.DOSATTRIB ("0x20").
-uint32_t dosAttribBits(const std::string& path) {
-    char buf[64];
-    ssize_t n = ::lgetxattr(path.c_str(), "user.DOSATTRIB", buf, sizeof buf - 1);
-    if (n <= 2) return 0;
-    buf[n] = 0;
-    if (buf[0] != '0' || (buf[1] != 'x' && buf[1] != 'X')) return 0;
-    unsigned long v = std::strtoul(buf + 2, nullptr, 16);
-    return uint32_t(v) & (faSystem | faArchive);
-}
-
 }  // namespace
 
-bool passesAttributeFilter(uint32_t attr, TDirTypes types) {
-    if (types & dtAll) return true;
-    if ((attr & faHidden) && !(types & dtHidden)) return false;
-    if ((attr & faSystem) && !(types & dtSystem)) return false;
-    if ((attr & faArchive) && !(types & dtArchive)) return false;
-    return (types & dtNormal) || (attr & (faHidden | faSystem | faArchive));
+AttributeFilter treeAttributeFilter(TDirTypes types) {
+    AttributeFilter f;
+    f.all = types & dtAll;
+    f.checked = kAttrHidden | kAttrSystem | kAttrArchive;
+    if (types & dtHidden) f.allowed |= kAttrHidden;
+    if (types & dtSystem) f.allowed |= kAttrSystem;
+    if (types & dtArchive) f.allowed |= kAttrArchive;
+    f.plainAllowed = types & dtNormal;
+    return f;
 }
 
 TDirTree::TDirTree(VolumeSource* volumes) : volumeSource_(volumes) {
@@ -71,6 +60,12 @@ TDirTree::TDirTree(VolumeSource* volumes) : volumeSource_(volumes) {
 }
 
 TDirTree::~TDirTree() = default;
+
+std::string TDirTree::sortKey(std::string_view name) const {
+    std::string key;
+    collator_.appendKey(name, key);
+    return key;
+}
 
 // ---------------------------------------------------------------- notifications
 
@@ -240,12 +235,10 @@ bool TDirTree::isHiddenVolumeMount(const std::string& parentPath, std::string_vi
 }
 
 uint32_t TDirTree::attributesOf(const std::string& path, std::string_view name) const {
-    uint32_t attr = faDirectory;
-    if (!name.empty() && name[0] == '.') attr |= faHidden;
-    std::string full = path + std::string(name);
-    struct stat st;
-    if (::lstat(full.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR)) attr |= faReadOnly;
-    return attr | dosAttribBits(full);
+    const std::string full = path + std::string(name);
+    struct stat st {};
+    if (::lstat(full.c_str(), &st) != 0) st.st_mode = S_IFDIR | S_IWUSR;  // gone: a plain folder
+    return arbel::attributesOf(st, name, readDosAttrib(full).bits) | kAttrDirectory;
 }
 
 std::vector<TDirTree::Candidate> TDirTree::enumerate(TreeNode* node, const DirHandle* dir,
@@ -255,6 +248,7 @@ std::vector<TDirTree::Candidate> TDirTree::enumerate(TreeNode* node, const DirHa
     const std::string volumeRoot = mountNodeForm(rootOf(node)->name_);
     const bool childPaths = needsChildPaths();
     const bool holdsMounts = volumeParents_.count(path) > 0;
+    const AttributeFilter filter = treeAttributeFilter(dirTypes_);
 
     auto accept = [&](std::string_view name, uint32_t attr, bool haveAttr) {
         if (holdsMounts && isHiddenVolumeMount(path, name)) return false;
@@ -265,7 +259,7 @@ std::vector<TDirTree::Candidate> TDirTree::enumerate(TreeNode* node, const DirHa
         }
         if (!(dirTypes_ & dtAll)) {
             if (!haveAttr) attr = attributesOf(path, name);
-            if (!passesAttributeFilter(attr, dirTypes_)) return false;
+            if (!passesAttributeFilter(attr, filter)) return false;
         }
         return true;
     };
@@ -279,7 +273,7 @@ std::vector<TDirTree::Candidate> TDirTree::enumerate(TreeNode* node, const DirHa
             rec.Name.clear();
             OnFindDir(path, rec, result, first);
             if (result != 0) break;
-            if (!(rec.Attr & faDirectory) || rec.Name.empty() || rec.Name == "." || rec.Name == "..")
+            if (!(rec.Attr & kAttrDirectory) || rec.Name.empty() || rec.Name == "." || rec.Name == "..")
                 continue;
             if (rec.Name.find('/') != std::string::npos) continue;
             if (!accept(rec.Name, rec.Attr, true)) continue;
@@ -385,11 +379,11 @@ bool TDirTree::removeNode(TreeNode* node) {
 TreeNode* TDirTree::insertChildSorted(TreeNode* parent, std::string name, int32_t tag, bool link) {
     setPlaceholder(parent, false);
     auto& list = parent->children_;
-    std::wstring key = collationKey(name);
+    std::string key = sortKey(name);
     size_t lo = 0, hi = list.size();
     while (lo < hi) {
         size_t mid = (lo + hi) / 2;
-        std::wstring mk = collationKey(list[mid]->name_);
+        std::string mk = sortKey(list[mid]->name_);
         bool before = mk < key || (mk == key && list[mid]->name_ < name);
         if (before)
             lo = mid + 1;
@@ -411,9 +405,9 @@ TreeNode* TDirTree::insertChildSorted(TreeNode* parent, std::string name, int32_
 
 void TDirTree::sortChildren(TreeNode* parent) {
     auto& list = parent->children_;
-    std::vector<std::pair<std::wstring, TreeNode*>> keyed;
+    std::vector<std::pair<std::string, TreeNode*>> keyed;
     keyed.reserve(list.size());
-    for (auto& c : list) keyed.emplace_back(collationKey(c->name_), c.get());
+    for (auto& c : list) keyed.emplace_back(sortKey(c->name_), c.get());
     auto less = [](const auto& a, const auto& b) {
         if (a.first != b.first) return a.first < b.first;
         return a.second->name_ < b.second->name_;
@@ -436,9 +430,9 @@ void TDirTree::readChildren(TreeNode* node, const DirHandle* dir) {
     auto found = enumerate(node, dir, false);
     if (found.empty()) return;
     // Sorted once with precomputed keys: inserting one by one costs O(n^2) on big folders.
-    std::vector<std::pair<std::wstring, size_t>> keyed;
+    std::vector<std::pair<std::string, size_t>> keyed;
     keyed.reserve(found.size());
-    for (size_t i = 0; i < found.size(); ++i) keyed.emplace_back(collationKey(found[i].name), i);
+    for (size_t i = 0; i < found.size(); ++i) keyed.emplace_back(sortKey(found[i].name), i);
     std::sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
         if (a.first != b.first) return a.first < b.first;
         return found[a.second].name < found[b.second].name;
@@ -1007,7 +1001,7 @@ std::vector<std::string> TDirTree::checkConsistency() const {
         if (n == selected_) selectedFound = true;
         if (n->placeholder_ && (!n->children_.empty() || n->scanned_))
             fault(n, "placeholder beside children");
-        std::wstring prevKey;
+        std::string prevKey;
         const TreeNode* prev = nullptr;
         for (size_t i = 0; i < n->children_.size(); ++i) {
             const TreeNode* c = n->children_[i].get();
@@ -1015,7 +1009,7 @@ std::vector<std::string> TDirTree::checkConsistency() const {
             if (!isValidName(c->name_)) fault(c, "invalid name");
             if (isHiddenVolumeMount(NodePath(n), c->name_))
                 fault(c, "volume mount point listed in its parent");
-            std::wstring key = collationKey(c->name_);
+            std::string key = sortKey(c->name_);
             if (prev && !(prevKey < key || (prevKey == key && prev->name_ < c->name_)))
                 fault(c, "children out of order or duplicated");
             prevKey = std::move(key);

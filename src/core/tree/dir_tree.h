@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/lists/attribute_filter.h"
+#include "core/lists/collate.h"
 #include "core/tree/tree_node.h"
 #include "core/tree/tree_paths.h"
 #include "platform/cancel.h"
@@ -45,13 +47,12 @@ inline constexpr TDriveTypes driveTypeBit(DriveType t) {
 }
 inline constexpr TDriveTypes kAllDriveTypes = 0x3F;
 
-// Attribute bits of a found folder, as the attribute filter reads them.
-enum : uint32_t { faReadOnly = 0x1, faHidden = 0x2, faSystem = 0x4, faDirectory = 0x10, faArchive = 0x20 };
+// The tree's attribute filter: a hidden, system or archive folder needs its kind
+// among `types`; a folder with none of those needs dtNormal. Read-only plays no part.
+AttributeFilter treeAttributeFilter(TDirTypes types);
 
-// The attribute filter on a folder's attribute word.
-bool passesAttributeFilter(uint32_t attr, TDirTypes types);
-
-// The search record handed to an OnFindDir hook.
+// The search record handed to an OnFindDir hook; Attr holds kAttr* bits (a folder
+// has kAttrDirectory).
 struct TDirRec {
     uint32_t Attr = 0;
     std::string Name;
@@ -202,6 +203,8 @@ private:
     void notifyEndInsert();
     void notifyBeginRemove(TreeNode* parent, int first, int last);
     void notifyEndRemove();
+    // Display order of names: the file lists' collation, ties broken by the bytes.
+    std::string sortKey(std::string_view name) const;
     TreeNode* insertChildSorted(TreeNode* parent, std::string name, int32_t tag, bool link);
     void sortChildren(TreeNode* parent);
     void renumber(TreeNode* parent, size_t from);
@@ -245,6 +248,7 @@ private:
     std::string initialDirectory_;
     std::string currentDirectory_;
     TrashPlaces trash_;
+    NameCollator collator_;
 };
 
 }  // namespace arbel::tree
