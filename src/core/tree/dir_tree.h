@@ -175,7 +175,6 @@ public:
     // Volume node text: the caption; folder node text: the name.
     std::string nodeText(const TreeNode* node) const;
     const Volume* volumeOfNode(const TreeNode* node) const;
-    const std::vector<Volume>& volumes() const { return volumes_; }
     // Empty when the tree is consistent; otherwise one line per fault found.
     std::vector<std::string> checkConsistency() const;
 
@@ -210,7 +209,9 @@ private:
     void renumber(TreeNode* parent, size_t from);
     void forgetNode(TreeNode* node);  // OnDeleteItem and dangling pointers, for a subtree
     void refreshVolume(size_t index, const VolumeState& state);
-    void rebuildVolumeParents();
+    void rebuildVolumeParents(const std::vector<Volume>& shown);
+    Volume& volumeAt(size_t index) const { return roots_[index]->volume_->volume; }
+    std::vector<Volume> shownVolumes() const;
     void collapseSubtree(TreeNode* node);
     // The selection-changed steps for node, whether or not it was selected before.
     void selectionChangedTo(TreeNode* node);
@@ -226,10 +227,8 @@ private:
     std::unique_ptr<VolumeSource> ownVolumeSource_;
     TreeObserver* observer_ = nullptr;
 
-    std::vector<std::unique_ptr<TreeNode>> roots_;
-    std::vector<Volume> volumes_;         // parallel to roots_
-    std::vector<std::string> captions_;   // parallel to roots_
-    std::vector<std::string> driveMask_;  // mount points of the last volume check, after DriveTypes
+    std::vector<std::unique_ptr<TreeNode>> roots_;  // the volume nodes, each with its record
+    std::vector<std::string> driveMask_;            // mount points of the last volume check, after DriveTypes
     bool resetting_ = false;
     // DriveDirs and DriveSerials, keyed by mount point.
     std::map<std::string, std::string> driveDirs_;
