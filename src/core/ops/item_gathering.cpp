@@ -13,12 +13,29 @@ bool existsPath(const std::string& p) {
     return ::lstat(p.c_str(), &st) == 0;
 }
 
-bool isFolder(const std::string& p) {
+}  // namespace
+
+bool isFolderPath(const std::string& p) {
     struct stat st;
     return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-}  // namespace
+ItemCounts countKinds(const std::vector<std::string>& items) {
+    ItemCounts c;
+    for (const auto& item : items) {
+        struct stat st;
+        if (::lstat(item.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            ++c.folders;
+        else
+            ++c.files;
+    }
+    return c;
+}
+
+TargetState targetState(const std::string& path) {
+    if (isFolderPath(path)) return TargetState::Folder;
+    return existsPath(path) ? TargetState::NotAFolder : TargetState::Missing;
+}
 
 Gathered gatherItems(const GatherInput& in) {
     Gathered g;
@@ -33,7 +50,7 @@ Gathered gatherItems(const GatherInput& in) {
             }
             break;
         case GatherFrom::Tree:
-            if (!in.treeFolder.empty() && isFolder(in.treeFolder)) {
+            if (!in.treeFolder.empty() && isFolderPath(in.treeFolder)) {
                 g.items.push_back(in.treeFolder);
                 g.firstItem = in.treeFolder;
                 g.operationSource = parentPath(in.treeFolder);
