@@ -19,6 +19,8 @@ bool isSameOrBelow(std::string_view path, std::string_view folder);
 
 // A folder, following links.
 bool isFolder(const std::string& path);
+// A folder itself: a link to a folder is not one.
+bool isFolderItself(const std::string& path);
 // Anything but a folder (a file, device, FIFO, socket), following links.
 bool isExistingNonFolder(const std::string& path);
 // A regular file, following links.

@@ -4,6 +4,24 @@
 
 namespace arbel::ops {
 
+ItemCounts countKinds(const std::vector<std::string>& items) {
+    ItemCounts c;
+    for (const auto& item : items) {
+        if (isFolderItself(item))
+            ++c.folders;
+        else
+            ++c.files;
+    }
+    return c;
+}
+
+bool isFolderPath(const std::string& p) { return isFolder(p); }
+
+TargetState targetState(const std::string& path) {
+    if (isFolder(path)) return TargetState::Folder;
+    return pathExists(path) ? TargetState::NotAFolder : TargetState::Missing;
+}
+
 Gathered gatherItems(const GatherInput& in) {
     Gathered g;
     switch (in.from) {
