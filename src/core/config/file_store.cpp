@@ -1,11 +1,14 @@
 #include "core/config/file_store.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <thread>
 
 #include "platform/paths.h"
 
@@ -92,6 +95,32 @@ Result<std::string> readForUpdate(const std::string& path) {
     ::close(fd);
     if (!s) return s.error();
     return bytes;
+}
+
+UpdateLock::~UpdateLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+}
+
+UpdateLock lockForUpdate(const std::string& path, const std::string& creatableFolder, int timeoutMs) {
+    UpdateLock lock;
+    auto resolved = resolveLinks(path);
+    if (!resolved) return lock;
+    std::string dir = dirName(*resolved);
+    if (!creatableFolder.empty() && dir == creatableFolder && makeFolders(dir) != 0) return lock;
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return lock;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            lock.fd_ = fd;
+            return lock;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR) break;
+        if (std::chrono::steady_clock::now() >= deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ::close(fd);
+    return lock;
 }
 
 Status replaceFile(const std::string& path, std::string_view bytes, const std::string& creatableFolder) {
