@@ -104,7 +104,8 @@ Result<std::string> readForUpdate(const std::string& path) {
     return bytes;
 }
 
-Status replaceFile(const std::string& path, std::string_view bytes, const std::string& creatableFolder) {
+Status replaceFile(const std::string& path, std::string_view bytes, const std::string& creatableFolder,
+                   mode_t newFileMode) {
     auto resolved = resolveLinks(path);
     if (!resolved) return resolved.error();
     const std::string& target = *resolved;
@@ -113,7 +114,7 @@ Status replaceFile(const std::string& path, std::string_view bytes, const std::s
         if (int e = makeFolders(dir)) return errnoError(path, e);
     }
 
-    mode_t mode = 0600;
+    mode_t mode = newFileMode;
     uid_t uid = uid_t(-1);
     gid_t gid = gid_t(-1);
     struct stat st;

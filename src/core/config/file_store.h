@@ -1,6 +1,8 @@
 #pragma once
 // File access of the settings store: whole-file reads and atomic replacement.
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 
@@ -26,7 +28,8 @@ Result<std::string> readForUpdate(const std::string& path);
 // folder the program chose itself; any other missing folder refuses the write,
 // so a mistyped path never sprouts folders. An existing file keeps its permissions and, where allowed, its
 // owner; a file the user may not write is refused with EACCES, as the system
-// refuses writes to a read-only file.
-Status replaceFile(const std::string& path, std::string_view bytes, const std::string& creatableFolder = {});
+// refuses writes to a read-only file. A new file gets newFileMode.
+Status replaceFile(const std::string& path, std::string_view bytes, const std::string& creatableFolder = {},
+                   mode_t newFileMode = 0600);
 
 }  // namespace arbel::config
