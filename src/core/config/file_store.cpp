@@ -105,7 +105,7 @@ UpdateLock lockForUpdate(const std::string& path, const std::string& creatableFo
     UpdateLock lock;
     auto resolved = resolveLinks(path);
     if (!resolved) return lock;
-    std::string dir = dirName(*resolved);
+    std::string dir = parentPath(*resolved);
     if (!creatableFolder.empty() && dir == creatableFolder && makeFolders(dir) != 0) return lock;
     int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return lock;
@@ -123,7 +123,8 @@ UpdateLock lockForUpdate(const std::string& path, const std::string& creatableFo
     return lock;
 }
 
-Status replaceFile(const std::string& path, std::string_view bytes, const std::string& creatableFolder) {
+Status replaceFile(const std::string& path, std::string_view bytes, const std::string& creatableFolder,
+                   mode_t newFileMode) {
     auto resolved = resolveLinks(path);
     if (!resolved) return resolved.error();
     const std::string& target = *resolved;
@@ -132,7 +133,7 @@ Status replaceFile(const std::string& path, std::string_view bytes, const std::s
         if (int e = makeFolders(dir)) return errnoError(path, e);
     }
 
-    mode_t mode = 0600;
+    mode_t mode = newFileMode;
     uid_t uid = uid_t(-1);
     gid_t gid = gid_t(-1);
     struct stat st;
