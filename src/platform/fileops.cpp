@@ -15,37 +15,6 @@
 
 namespace arbel {
 
-std::string joinPath(std::string_view folder, std::string_view name) {
-    std::string out(folder);
-    if (out.empty() || out.back() != '/') out += '/';
-    out += name;
-    return out;
-}
-
-std::string parentPath(std::string_view path) {
-    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
-    auto pos = path.rfind('/');
-    if (pos == std::string_view::npos) return std::string(path);
-    if (pos == 0) return "/";
-    return std::string(path.substr(0, pos));
-}
-
-std::string baseName(std::string_view path) {
-    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
-    auto pos = path.rfind('/');
-    if (pos == std::string_view::npos || path == "/") return std::string(path);
-    return std::string(path.substr(pos + 1));
-}
-
-bool isSameOrBelow(std::string_view path, std::string_view folder) {
-    while (folder.size() > 1 && folder.back() == '/') folder.remove_suffix(1);
-    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
-    if (path == folder) return true;
-    if (folder == "/") return !path.empty() && path.front() == '/';
-    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-           path[folder.size()] == '/';
-}
-
 Status renameNoReplace(int fromDir, const std::string& fromName, int toDir, const std::string& toName) {
     if (::renameat2(fromDir, fromName.c_str(), toDir, toName.c_str(), RENAME_NOREPLACE) == 0) return {};
     int err = errno;

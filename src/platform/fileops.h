@@ -12,18 +12,10 @@
 #include <string_view>
 
 #include "platform/cancel.h"
+#include "platform/paths.h"
 #include "platform/result.h"
 
 namespace arbel {
-
-// "a" + "/" + "b", without doubling the "/" after the root.
-std::string joinPath(std::string_view folder, std::string_view name);
-// The folder part of a path ("/a/b" -> "/a", "/a" -> "/"); the path itself when it has no "/".
-std::string parentPath(std::string_view path);
-// The last component ("/a/b" -> "b"; trailing "/" ignored).
-std::string baseName(std::string_view path);
-// True when path equals folder or lies below it (folder + "/" prefix), comparing bytes.
-bool isSameOrBelow(std::string_view path, std::string_view folder);
 
 // Same object on disk (device and inode).
 inline bool sameFile(const struct stat& a, const struct stat& b) {

@@ -1,6 +1,8 @@
 #pragma once
 // File access of the settings store: whole-file reads and atomic replacement.
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 
@@ -26,7 +28,7 @@ Result<std::string> readForUpdate(const std::string& path);
 // folder the program chose itself; any other missing folder refuses the write,
 // so a mistyped path never sprouts folders. An existing file keeps its permissions and, where allowed, its
 // owner; a file the user may not write is refused with EACCES, as the system
-// refuses writes to a read-only file.
+// refuses writes to a read-only file. A new file gets newFileMode.
 // Serialises the read-change-replace of one settings file between processes, so
 // two programs saving at once each keep the other's keys: an advisory lock
 // (flock) on the folder that holds the file (the file a link at path points to).
@@ -53,6 +55,7 @@ private:
 UpdateLock lockForUpdate(const std::string& path, const std::string& creatableFolder = {},
                          int timeoutMs = 3000);
 
-Status replaceFile(const std::string& path, std::string_view bytes, const std::string& creatableFolder = {});
+Status replaceFile(const std::string& path, std::string_view bytes, const std::string& creatableFolder = {},
+                   mode_t newFileMode = 0600);
 
 }  // namespace arbel::config

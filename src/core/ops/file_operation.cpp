@@ -293,7 +293,16 @@ OperationResult FileOperation::run(OperationQuestions& questions, const CancelTo
     JobScope running;  // the program waits for the cleanup before it exits
     plan(cancel);
     Runner runner(*this, questions, cancel);
-    return runner.run();
+    OperationResult result = runner.run();
+    result.operation = op_;
+    result.targetFolder = target_;
+    // The state each item was left in, recorded once here for whoever acts on it.
+    for (ItemResult& r : result.items) {
+        struct stat st;
+        r.sourceGone = ::lstat(r.source.c_str(), &st) != 0;
+        r.targetFolder = !r.target.empty() && ::stat(r.target.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+    return result;
 }
 
 bool FileOperation::Runner::ensureTargetFolder(std::vector<Error>& errors) {

@@ -70,10 +70,15 @@ struct ItemResult {
     std::string target;  // copy and move: where the item went (or was to go)
     Outcome outcome = Outcome::NotDone;
     std::vector<Error> errors;  // every failure met while working on this item
+    // What the job saw, so that no one has to look at the disk again afterwards:
+    bool sourceGone = false;    // nothing is left at `source` when the job ended
+    bool targetFolder = false;  // copy and move: a folder stands at `target` when the job ended
 };
 
 struct OperationResult {
-    bool aborted = false;  // the user stopped the job (cancel, or Cancel/Abort in a question)
+    Operation operation = Operation::Copy;
+    std::string targetFolder;  // copy and move
+    bool aborted = false;      // the user stopped the job (cancel, or Cancel/Abort in a question)
     std::vector<ItemResult> items;
 
     bool allDone() const;
