@@ -15,6 +15,7 @@
 
 #include "core/lists/file_list_model.h"
 #include "platform/attributes.h"
+#include "support/mounts.h"
 #include "support/temp_dir.h"
 
 namespace arbel {
@@ -31,20 +32,7 @@ std::vector<std::string> names(const FileListModel& m) {
 
 using Names = std::vector<std::string>;
 
-// Runs `check` where permissions bind: in this process when it is not root,
-// otherwise in a child that has become "nobody". Returns check's result, or
-// 100 + signal when the child died.
-int asUnprivileged(const std::function<int()>& check) {
-    if (::geteuid() != 0) return check();
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(90);
-        ::_exit(check());
-    }
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return 91;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
-}
+using arbel::test::asUnprivileged;
 
 // Many empty files, quickly (one open each, no parent checks).
 void fillFolder(const test::TempDir& dir, int count) {
