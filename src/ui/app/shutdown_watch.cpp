@@ -4,17 +4,17 @@
 #include <QDialog>
 #include <QTimer>
 
-#include "platform/shutdown.h"
+#include "core/app/shutdown.h"
 
 namespace arbel::ui {
 
 void watchShutdownSignals() {
-    installShutdownSignals();
+    app::installShutdownSignals();
     auto* timer = new QTimer(qApp);
     timer->setInterval(100);
     QObject::connect(timer, &QTimer::timeout, [] {
-        if (!shutdownRequested()) return;
-        if (runningJobs() == 0) {
+        if (!app::shutdownRequested()) return;
+        if (app::runningJobs() == 0) {
             QApplication::quit();
             return;
         }
