@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "core/search/find_form.h"
-#include "platform/cancel.h"
 #include "ui/search/find_results_model.h"
 
 namespace arbel::ui {
