@@ -143,8 +143,7 @@ Tfindform::Tfindform(Tmdimain& frame, const std::string& startFolder)
     move(fr.left() + 40, fr.top() + 60);
 
     connect(job_, &FindJob::finished, this, &Tfindform::searchDone);
-    drainTimer_.setInterval(100);
-    connect(&drainTimer_, &QTimer::timeout, this, &Tfindform::drainResults);
+    connect(job_, &FindJob::progress, this, &Tfindform::drainResults);
     Timer1.setSingleShot(true);
     Timer1.setInterval(500);
     connect(&Timer1, &QTimer::timeout, this, &Tfindform::Timer1Timer);
@@ -382,7 +381,6 @@ void Tfindform::Button1Click() {
     stb->showMessage(kEscToCancel);
     setCursor(Qt::BusyCursor);
     job_->start(r, folder);
-    drainTimer_.start();
 }
 
 void Tfindform::drainResults() {
@@ -394,7 +392,6 @@ void Tfindform::drainResults() {
 }
 
 void Tfindform::searchDone(bool) {
-    drainTimer_.stop();
     drainResults();
     stb->showMessage(QString::number(model_->rowCount()) + kFilesFound);
     setWindowTitle(savedCaption_);
