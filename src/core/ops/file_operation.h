@@ -102,8 +102,9 @@ public:
     FileOperation(const FileOperation&) = delete;
     FileOperation& operator=(const FileOperation&) = delete;
 
-    // Copy or move of exactly one item to targetFolder/name instead of its own name.
-    void setTargetName(std::string name);
+    // Copy or move of the item at `index` to targetFolder/name instead of its own
+    // name; the other items keep theirs.
+    void setTargetName(size_t index, std::string name);
 
     // Walks the sources (without following links) to count files and bytes. Run
     // calls it when it was not called before.
@@ -126,7 +127,7 @@ private:
     Operation op_;
     std::vector<std::string> items_;
     std::string target_;
-    std::string targetName_;
+    std::vector<std::string> targetNames_;  // per item; empty: its own name
     OperationOptions options_;
     std::vector<PlannedItem>* planned_ = nullptr;
 

@@ -1,30 +1,13 @@
 #include "core/ops/item_gathering.h"
 
-#include <sys/stat.h>
-
-#include "platform/fileops.h"
+#include "platform/paths.h"
 
 namespace arbel::ops {
-
-namespace {
-
-bool existsPath(const std::string& p) {
-    struct stat st;
-    return ::lstat(p.c_str(), &st) == 0;
-}
-
-}  // namespace
-
-bool isFolderPath(const std::string& p) {
-    struct stat st;
-    return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 ItemCounts countKinds(const std::vector<std::string>& items) {
     ItemCounts c;
     for (const auto& item : items) {
-        struct stat st;
-        if (::lstat(item.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        if (isFolderItself(item))
             ++c.folders;
         else
             ++c.files;
@@ -32,9 +15,11 @@ ItemCounts countKinds(const std::vector<std::string>& items) {
     return c;
 }
 
+bool isFolderPath(const std::string& p) { return isFolder(p); }
+
 TargetState targetState(const std::string& path) {
-    if (isFolderPath(path)) return TargetState::Folder;
-    return existsPath(path) ? TargetState::NotAFolder : TargetState::Missing;
+    if (isFolder(path)) return TargetState::Folder;
+    return pathExists(path) ? TargetState::NotAFolder : TargetState::Missing;
 }
 
 Gathered gatherItems(const GatherInput& in) {
@@ -44,13 +29,13 @@ Gathered gatherItems(const GatherInput& in) {
             // Rows whose file is gone since the search are left out.
             for (const auto& row : in.selectedRows) {
                 std::string full = joinPath(row.folder, row.name);
-                if (!existsPath(full)) continue;
+                if (!pathExists(full)) continue;
                 g.items.push_back(full);
                 if (g.firstItem.empty()) g.firstItem = full;
             }
             break;
         case GatherFrom::Tree:
-            if (!in.treeFolder.empty() && isFolderPath(in.treeFolder)) {
+            if (!in.treeFolder.empty() && isFolder(in.treeFolder)) {
                 g.items.push_back(in.treeFolder);
                 g.firstItem = in.treeFolder;
                 g.operationSource = parentPath(in.treeFolder);
@@ -62,7 +47,7 @@ Gathered gatherItems(const GatherInput& in) {
             for (const auto& name : in.selectedNames) {
                 std::string full = joinPath(in.windowFolder, name);
                 g.items.push_back(full);
-                if (g.firstItem.empty() && existsPath(full)) g.firstItem = full;
+                if (g.firstItem.empty() && pathExists(full)) g.firstItem = full;
             }
             break;
     }

@@ -36,7 +36,7 @@ std::unique_ptr<FileOperation> TShellFileOp::prepare(Operation op, const std::st
     options.renameOnCollision = RenameOnCollision && !deleting;
     auto job =
         std::make_unique<FileOperation>(op, list_.items, deleting ? std::string() : targetFolder, options);
-    if (!deleting && !TargetName.empty() && list_.items.size() == 1) job->setTargetName(TargetName);
+    if (!deleting && !TargetName.empty() && list_.items.size() == 1) job->setTargetName(0, TargetName);
     return job;
 }
 
