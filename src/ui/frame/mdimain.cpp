@@ -137,6 +137,7 @@ void Tmdimain::Timer1Timer() {
         findme();
         state_.startupPhase = false;
     }
+    emit startupFinished();
 }
 
 // ---------------------------------------------------------------- registry glue
