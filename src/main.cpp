@@ -4,6 +4,7 @@
 #include <csignal>
 
 #include "core/app/command_line.h"
+#include "ui/app/shutdown_watch.h"
 #include "ui/app/single_instance.h"
 #include "ui/frame/mdimain.h"
 
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
     arbel::ui::SingleInstance instance(QDBusConnection::sessionBus());
     if (!args.paths.empty() && instance.handOver(args.paths)) return 0;
 
+    // SIGTERM, SIGINT and SIGHUP stop the running jobs, which clean up, then quit.
+    arbel::ui::watchShutdownSignals();
     arbel::ui::Tmdimain frame;
     frame.show();
     instance.serve(frame, args.paths);
