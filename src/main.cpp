@@ -3,6 +3,7 @@
 
 #include <csignal>
 
+#include "ui/app/shutdown_watch.h"
 #include "ui/frame/mdimain.h"
 
 int main(int argc, char** argv) {
@@ -19,6 +20,8 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral("system-file-manager"), QIcon::fromTheme(QStringLiteral("folder"))));
 
+    // SIGTERM, SIGINT and SIGHUP stop the running jobs, which clean up, then quit.
+    arbel::ui::watchShutdownSignals();
     arbel::ui::Tmdimain frame;
     frame.show();
     return app.exec();

@@ -1,27 +1,20 @@
 #include "core/config/file_store.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <thread>
+
+#include "platform/paths.h"
 
 namespace arbel::config {
 
 namespace {
-
-std::string dirName(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-std::string baseName(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // Follows symbolic links at path itself (not in its folders) so that a settings
 // file kept elsewhere through a link is updated in place. A dangling link gives
@@ -35,7 +28,7 @@ Result<std::string> resolveLinks(std::string path) {
         if (n < 0) return errnoError(path);
         target.resize(size_t(n));
         if (target.empty()) return errnoError(path, ENOENT);
-        path = target.front() == '/' ? target : dirName(path) + "/" + target;
+        path = target.front() == '/' ? target : joinPath(parentPath(path), target);
     }
     return errnoError(path, ELOOP);
 }
@@ -44,7 +37,7 @@ int makeFolders(const std::string& dir) {
     struct stat st;
     if (::stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
     if (errno != ENOENT) return errno;
-    std::string parent = dirName(dir);
+    std::string parent = parentPath(dir);
     if (parent != dir) {
         if (int e = makeFolders(parent)) return e;
     }
@@ -104,12 +97,38 @@ Result<std::string> readForUpdate(const std::string& path) {
     return bytes;
 }
 
+UpdateLock::~UpdateLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+}
+
+UpdateLock lockForUpdate(const std::string& path, const std::string& creatableFolder, int timeoutMs) {
+    UpdateLock lock;
+    auto resolved = resolveLinks(path);
+    if (!resolved) return lock;
+    std::string dir = parentPath(*resolved);
+    if (!creatableFolder.empty() && dir == creatableFolder && makeFolders(dir) != 0) return lock;
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return lock;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            lock.fd_ = fd;
+            return lock;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR) break;
+        if (std::chrono::steady_clock::now() >= deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ::close(fd);
+    return lock;
+}
+
 Status replaceFile(const std::string& path, std::string_view bytes, const std::string& creatableFolder,
                    mode_t newFileMode) {
     auto resolved = resolveLinks(path);
     if (!resolved) return resolved.error();
     const std::string& target = *resolved;
-    std::string dir = dirName(target);
+    std::string dir = parentPath(target);
     if (!creatableFolder.empty() && dir == creatableFolder) {
         if (int e = makeFolders(dir)) return errnoError(path, e);
     }

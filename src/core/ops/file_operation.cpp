@@ -12,6 +12,7 @@
 
 #include "platform/dir.h"
 #include "platform/fileops.h"
+#include "platform/shutdown.h"
 #include "platform/trash.h"
 #include "platform/volumes.h"
 
@@ -145,6 +146,9 @@ std::string collisionName(const std::string& folder, const std::string& name) {
 
 enum class Step { Done, Skipped, Failed, Cancelled };
 
+// How often a file written to while it is copied is copied again.
+constexpr int kCopyAttempts = 3;
+
 }  // namespace
 
 // The state of one run: the questions' "for all" answers, the cancel token and the
@@ -173,6 +177,8 @@ private:
         if (cancel_.cancelled()) aborted_ = true;
         return aborted_;
     }
+    // The outcome of a step that could not be done: cancelled when the job stops.
+    Step failStep() { return stopped() ? Step::Cancelled : Step::Failed; }
 
     // Reports a failure; true = try again.
     bool failed(Error e, bool canRetry = true) {
@@ -221,8 +227,10 @@ FileOperation::~FileOperation() {
     delete planned_;
 }
 
-void FileOperation::setTargetName(std::string name) {
-    targetName_ = std::move(name);
+void FileOperation::setTargetName(size_t index, std::string name) {
+    if (index >= items_.size()) return;
+    targetNames_.resize(items_.size());
+    targetNames_[index] = std::move(name);
 }
 
 void FileOperation::setCurrent(const std::string& path) {
@@ -250,11 +258,13 @@ void FileOperation::plan(const CancelToken& cancel) {
     if (planned_) return;
     planned_ = new std::vector<PlannedItem>();
     uint64_t bytes = 0, files = 0;
-    for (const auto& source : items_) {
+    for (size_t i = 0; i < items_.size(); ++i) {
+        const std::string& source = items_[i];
         PlannedItem item;
         item.source = source;
         if (op_ == Operation::Copy || op_ == Operation::Move) {
-            item.target = joinPath(target_, targetName_.empty() ? baseName(source) : targetName_);
+            bool renamed = i < targetNames_.size() && !targetNames_[i].empty();
+            item.target = joinPath(target_, renamed ? targetNames_[i] : baseName(source));
         }
         struct stat st;
         if (::lstat(source.c_str(), &st) == 0) {
@@ -280,9 +290,19 @@ void FileOperation::plan(const CancelToken& cancel) {
 }
 
 OperationResult FileOperation::run(OperationQuestions& questions, const CancelToken& cancel) {
+    JobScope running;  // the program waits for the cleanup before it exits
     plan(cancel);
     Runner runner(*this, questions, cancel);
-    return runner.run();
+    OperationResult result = runner.run();
+    result.operation = op_;
+    result.targetFolder = target_;
+    // The state each item was left in, recorded once here for whoever acts on it.
+    for (ItemResult& r : result.items) {
+        struct stat st;
+        r.sourceGone = ::lstat(r.source.c_str(), &st) != 0;
+        r.targetFolder = !r.target.empty() && ::stat(r.target.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+    return result;
 }
 
 bool FileOperation::Runner::ensureTargetFolder(std::vector<Error>& errors) {
@@ -435,7 +455,7 @@ Step FileOperation::Runner::copyItem(PlannedItem& item, std::vector<std::string>
                     break;
                 }
                 if (failed(errnoError(dst, err))) continue;
-                step = stopped() ? Step::Cancelled : Step::Failed;
+                step = failStep();
                 break;
             }
             if (step != Step::Done) skipBelow = entry.rel.empty() ? std::string("/") : entry.rel;
@@ -481,12 +501,12 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
         struct stat ss, ds;
         if (::stat(src.c_str(), &ss) == 0 && ::stat(dst.c_str(), &ds) == 0 && sameFile(ss, ds)) {
             failed(messageError(dst, "Can't copy the file on itself"), false);
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         struct stat dl;
         if (::lstat(dst.c_str(), &dl) == 0 && S_ISDIR(dl.st_mode)) {
             failed(errnoError(dst, EISDIR), false);
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         Answer a = askReplace(src, dst);
         if (a == Answer::Cancel) return Step::Cancelled;
@@ -499,12 +519,13 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
         Step s = conflict();
         if (s != Step::Done) return s;
     }
+    int rewrites = 0;
     for (;;) {
         if (stopped()) return Step::Cancelled;
         int in = ::open(src.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
         if (in < 0) {
             if (failed(errnoError(src))) continue;
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         struct stat st;
         int statErr = ::fstat(in, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EINVAL;
@@ -512,7 +533,7 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
             int err = statErr;
             ::close(in);
             if (failed(errnoError(src, err))) continue;
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         // One handle per target folder, reused while its files are copied.
         if (targetDirPath_ != folder || !targetDir_.valid()) {
@@ -522,7 +543,7 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
                 int err = errno;
                 ::close(in);
                 if (failed(errnoError(dst, err))) continue;
-                return stopped() ? Step::Cancelled : Step::Failed;
+                return failStep();
             }
             targetDir_ = DirHandle(fd);
             targetDirPath_ = folder;
@@ -532,56 +553,60 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
         if (!temp.ok()) {
             ::close(in);
             if (failed(errnoError(dst, temp.error().code))) continue;
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         uint64_t copied = 0, counted = 0;
         Status s = copyFileData(in, temp->fd, &copied, [&](uint64_t n) {
+            if (cancel_.cancelled()) return false;
             op_.bytesDone_ += n;
             counted += n;
             q_.onProgress(op_.bytesDone_, op_.filesDone_);
             return !cancel_.cancelled();
         });
-        int err = 0;
         // copyFileData continues every short write to its end, so success means the
-        // temporary file holds every byte read.
-        if (!s.ok()) err = s.error().code;
-        if (!err) {
-            // The data went in whole (every write was continued to its end); now
-            // the source's mode and time.
-            ::fchmod(temp->fd, st.st_mode & 07777);
-            struct timespec times[2] = {st.st_atim, st.st_mtim};
-            ::futimens(temp->fd, times);
+        // temporary file holds every byte read; then the source's mode and time.
+        int err = s.ok() ? 0 : s.error().code;
+        struct stat after;
+        if (!err && ::fstat(in, &after) == 0 &&
+            (after.st_size != st.st_size || after.st_mtim.tv_sec != st.st_mtim.tv_sec ||
+             after.st_mtim.tv_nsec != st.st_mtim.tv_nsec)) {
+            // Written to while it was copied: the copy may mix old and new data, so
+            // it is made again from the file as it is now.
+            ::close(in);
+            discardTemp(dirFd, *temp);
+            op_.bytesDone_ -= counted;
+            if (++rewrites < kCopyAttempts) continue;
+            failed(messageError(src, "The file kept changing while it was copied"), false);
+            return failStep();
         }
+        if (!err && ::fchmod(temp->fd, st.st_mode & 07777) != 0) err = errno;
+        struct timespec times[2] = {st.st_atim, st.st_mtim};
+        if (!err && ::futimens(temp->fd, times) != 0) err = errno;
         ::close(in);
-        if (::close(temp->fd) != 0 && !err) err = errno;
-        if (err) {
-            ::unlinkat(dirFd, temp->name.c_str(), 0);
+        for (;;) {
+            if (!err) {
+                Status r = commitTemp(dirFd, *temp, name, replace);
+                if (r.ok()) {
+                    if (created && !replace) created->push_back(dst);
+                    return Step::Done;
+                }
+                if (r.error().code == EEXIST && !replace) {
+                    // Someone made the target while we copied: it is theirs, so ask.
+                    Step c = conflict();
+                    if (c == Step::Done) continue;
+                    discardTemp(dirFd, *temp);
+                    op_.bytesDone_ -= counted;
+                    return c;
+                }
+                err = r.error().code;
+            }
+            discardTemp(dirFd, *temp);
             op_.bytesDone_ -= counted;
             if (err == ECANCELED && cancel_.cancelled()) return stopped(), Step::Cancelled;
-            if (failed(errnoError(dst, err))) continue;
-            return stopped() ? Step::Cancelled : Step::Failed;
+            break;
         }
-        (void)planned;
-        for (;;) {
-            Status r = replace ? (::renameat(dirFd, temp->name.c_str(), dirFd, name.c_str()) == 0
-                                      ? Status{}
-                                      : Status{errnoError(dst)})
-                               : renameNoReplace(dirFd, temp->name, dirFd, name);
-            if (r.ok()) {
-                if (created && !replace) created->push_back(dst);
-                return Step::Done;
-            }
-            if (r.error().code == EEXIST && !replace) {
-                // Someone made the target while we copied: it is theirs, so ask.
-                Step c = conflict();
-                if (c == Step::Done) continue;
-                ::unlinkat(dirFd, temp->name.c_str(), 0);
-                return c;
-            }
-            ::unlinkat(dirFd, temp->name.c_str(), 0);
-            failed(errnoError(dst, r.error().code), false);
-            return stopped() ? Step::Cancelled : Step::Failed;
-        }
+        if (failed(errnoError(dst, err))) continue;
+        return failStep();
     }
 }
 
@@ -596,7 +621,7 @@ Step FileOperation::Runner::copyOther(const std::string& src, const std::string&
         if (::lstat(dst.c_str(), &dl) == 0) {
             if (S_ISDIR(dl.st_mode)) {
                 failed(errnoError(dst, EISDIR), false);
-                return stopped() ? Step::Cancelled : Step::Failed;
+                return failStep();
             }
             Answer a = askReplace(src, dst);
             if (a == Answer::Cancel) return Step::Cancelled;
@@ -610,19 +635,19 @@ Step FileOperation::Runner::copyOther(const std::string& src, const std::string&
             ssize_t n = ::readlink(src.c_str(), target.data(), target.size());
             if (n < 0) {
                 if (failed(errnoError(src))) continue;
-                return stopped() ? Step::Cancelled : Step::Failed;
+                return failStep();
             }
             target.resize(size_t(n));
             rc = ::symlink(target.c_str(), temp.c_str());
         } else if (S_ISSOCK(st.st_mode)) {
             failed(messageError(src, "A socket cannot be copied"), false);
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         } else {
             rc = ::mknod(temp.c_str(), st.st_mode, st.st_rdev);
         }
         if (rc != 0) {
             if (failed(errnoError(dst))) continue;
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         struct timespec times[2] = {st.st_atim, st.st_mtim};
         ::utimensat(AT_FDCWD, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
@@ -635,7 +660,7 @@ Step FileOperation::Runner::copyOther(const std::string& src, const std::string&
         ::unlink(temp.c_str());
         if (r.error().code == EEXIST) continue;  // appeared meanwhile: ask about it
         if (failed(errnoError(dst, r.error().code))) continue;
-        return stopped() ? Step::Cancelled : Step::Failed;
+        return failStep();
     }
 }
 
@@ -645,14 +670,14 @@ Step FileOperation::Runner::moveItem(const std::string& src, const std::string& 
         struct stat ss;
         if (::lstat(src.c_str(), &ss) != 0) {
             if (failed(errnoError(src))) continue;
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         if (S_ISDIR(ss.st_mode)) {
             // A mount point is not ours to move, and "/" has nowhere to go.
             struct stat ps;
             if (src == "/" || (::lstat(parentPath(src).c_str(), &ps) == 0 && ps.st_dev != ss.st_dev)) {
                 failed(messageError(src, "Cannot move a mount point"), false);
-                return stopped() ? Step::Cancelled : Step::Failed;
+                return failStep();
             }
         }
         op_.setCurrent(src);
@@ -661,7 +686,7 @@ Step FileOperation::Runner::moveItem(const std::string& src, const std::string& 
         if (::lstat(dst.c_str(), &ds) == 0) {
             if (sameFile(ss, ds)) {
                 failed(messageError(src, "The source and the target are the same"), false);
-                return stopped() ? Step::Cancelled : Step::Failed;
+                return failStep();
             }
             if (S_ISDIR(ss.st_mode) && S_ISDIR(ds.st_mode)) {
                 if (ss.st_dev != ds.st_dev) return moveAcross(src, dst, ss);
@@ -669,7 +694,7 @@ Step FileOperation::Runner::moveItem(const std::string& src, const std::string& 
                 auto dir = DirHandle::open(src, true);
                 if (!dir.ok()) {
                     if (failed(dir.error())) continue;
-                    return stopped() ? Step::Cancelled : Step::Failed;
+                    return failStep();
                 }
                 std::vector<std::string> names;
                 (void)forEachEntry(*dir, [&](const RawEntry& e) {
@@ -687,7 +712,7 @@ Step FileOperation::Runner::moveItem(const std::string& src, const std::string& 
             }
             if (S_ISDIR(ss.st_mode) != S_ISDIR(ds.st_mode)) {
                 failed(errnoError(dst, S_ISDIR(ds.st_mode) ? EISDIR : ENOTDIR), false);
-                return stopped() ? Step::Cancelled : Step::Failed;
+                return failStep();
             }
             Answer a = askReplace(src, dst);
             if (a == Answer::Cancel) return Step::Cancelled;
@@ -706,7 +731,7 @@ Step FileOperation::Runner::moveItem(const std::string& src, const std::string& 
             return s;
         }
         if (failed(errnoError(src, err))) continue;
-        return stopped() ? Step::Cancelled : Step::Failed;
+        return failStep();
     }
 }
 
@@ -731,12 +756,19 @@ Step FileOperation::Runner::moveAcross(const std::string& src, const std::string
         rollback(created);
         return step;
     }
+    if (step == Step::Failed) {
+        // Part of the item could not be copied: it stays whole in the source rather
+        // than being split between two places; what this move made is removed.
+        rollback(created);
+        return step;
+    }
     int fd = ::open(parentPath(dst).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
-        bool synced = ::syncfs(fd) == 0;
+        int err = ::syncfs(fd) == 0 ? 0 : errno;
         ::close(fd);
-        if (!synced) {
-            failed(errnoError(dst), false);
+        if (err) {
+            rollback(created);
+            failed(errnoError(dst, err), false);
             return Step::Failed;
         }
     }
@@ -744,13 +776,20 @@ Step FileOperation::Runner::moveAcross(const std::string& src, const std::string
     for (const auto& e : item.entries) plannedByRel[e.rel] = &e.st;
     RemoveHooks hooks;
     hooks.cancel = nullptr;  // the copy is complete: finish removing what it replaced
+    bool changed = false;    // something copied differs now from what the walk saw
     hooks.shouldRemove = [&](const std::string& rel, const struct stat& now) {
-        if (!copied.count(rel)) return false;
+        if (!copied.count(rel)) {
+            // Declined or new since the walk: it stays where it is.
+            if (!plannedByRel.count(rel)) changed = true;
+            return false;
+        }
         const struct stat* was = plannedByRel[rel];
-        if (!was || !sameFile(*was, now)) return false;
-        if (S_ISDIR(now.st_mode)) return true;
-        return now.st_size == was->st_size && now.st_mtim.tv_sec == was->st_mtim.tv_sec &&
-               now.st_mtim.tv_nsec == was->st_mtim.tv_nsec;
+        bool same = sameFile(*was, now) &&
+                    (S_ISDIR(now.st_mode) ||
+                     (now.st_size == was->st_size && now.st_mtim.tv_sec == was->st_mtim.tv_sec &&
+                      now.st_mtim.tv_nsec == was->st_mtim.tv_nsec));
+        if (!same) changed = true;
+        return same;
     };
     hooks.onError = [&](const Error& e) { return (failed(e, false), !stopped()); };
     int parent = ::open(parentPath(src).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -763,8 +802,9 @@ Step FileOperation::Runner::moveAcross(const std::string& src, const std::string
     if (step != Step::Done) return step;
     if (out == RemoveOutcome::Incomplete) {
         // Something changed or appeared in the source while it was copied: it stays.
-        failed(messageError(src, "Changed while it was moved; the source was kept"), false);
-        return Step::Failed;
+        if (changed) failed(messageError(src, "Changed while it was moved; the source was kept"), false);
+        // What the user declined to replace stays too, and is no failure.
+        return changed || !current_ || !current_->errors.empty() ? Step::Failed : Step::Done;
     }
     return out == RemoveOutcome::Done ? Step::Done : Step::Cancelled;
 }
@@ -781,12 +821,12 @@ Step FileOperation::Runner::deleteItem(const std::string& path, bool recycle) {
     struct stat st, ps;
     if (::lstat(path.c_str(), &st) != 0) {
         failed(errnoError(path), false);
-        return stopped() ? Step::Cancelled : Step::Failed;
+        return failStep();
     }
     if (path == "/" || path.empty() ||
         (S_ISDIR(st.st_mode) && ::lstat(parentPath(path).c_str(), &ps) == 0 && ps.st_dev != st.st_dev)) {
         failed(messageError(path, "Cannot delete a mount point"), false);
-        return stopped() ? Step::Cancelled : Step::Failed;
+        return failStep();
     }
     if (recycle) {
         Status s = moveToTrash(path);
@@ -797,7 +837,7 @@ Step FileOperation::Runner::deleteItem(const std::string& path, bool recycle) {
         struct stat still;
         if (::lstat(path.c_str(), &still) != 0) {
             failed(s.error(), false);
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         // No trash here: deleting for good needs the user's word.
         if (notPermanentAll_) return Step::Skipped;
@@ -817,7 +857,7 @@ Step FileOperation::Runner::removePermanently(const std::string& path) {
         int parent = ::open(parentPath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (parent < 0) {
             if (failed(errnoError(path))) continue;
-            return stopped() ? Step::Cancelled : Step::Failed;
+            return failStep();
         }
         DirHandle ph(parent);
         bool retry = false;

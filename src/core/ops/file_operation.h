@@ -70,10 +70,15 @@ struct ItemResult {
     std::string target;  // copy and move: where the item went (or was to go)
     Outcome outcome = Outcome::NotDone;
     std::vector<Error> errors;  // every failure met while working on this item
+    // What the job saw, so that no one has to look at the disk again afterwards:
+    bool sourceGone = false;    // nothing is left at `source` when the job ended
+    bool targetFolder = false;  // copy and move: a folder stands at `target` when the job ended
 };
 
 struct OperationResult {
-    bool aborted = false;  // the user stopped the job (cancel, or Cancel/Abort in a question)
+    Operation operation = Operation::Copy;
+    std::string targetFolder;  // copy and move
+    bool aborted = false;      // the user stopped the job (cancel, or Cancel/Abort in a question)
     std::vector<ItemResult> items;
 
     bool allDone() const;
@@ -97,8 +102,9 @@ public:
     FileOperation(const FileOperation&) = delete;
     FileOperation& operator=(const FileOperation&) = delete;
 
-    // Copy or move of exactly one item to targetFolder/name instead of its own name.
-    void setTargetName(std::string name);
+    // Copy or move of the item at `index` to targetFolder/name instead of its own
+    // name; the other items keep theirs.
+    void setTargetName(size_t index, std::string name);
 
     // Walks the sources (without following links) to count files and bytes. Run
     // calls it when it was not called before.
@@ -121,7 +127,7 @@ private:
     Operation op_;
     std::vector<std::string> items_;
     std::string target_;
-    std::string targetName_;
+    std::vector<std::string> targetNames_;  // per item; empty: its own name
     OperationOptions options_;
     std::vector<PlannedItem>* planned_ = nullptr;
 

@@ -36,7 +36,7 @@ bool TShellFileOp::execute(Operation op) {
     options.autoMakeDir = AutoMakeDir && !deleting;
     options.renameOnCollision = RenameOnCollision && !deleting;
     FileOperation job(op, list_.items, deleting ? std::string() : target_, options);
-    if (!deleting && !TargetName.empty() && list_.items.size() == 1) job.setTargetName(TargetName);
+    if (!deleting && !TargetName.empty() && list_.items.size() == 1) job.setTargetName(0, TargetName);
     if (runner_) {
         result_ = runner_(job);
     } else {

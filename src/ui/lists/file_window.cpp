@@ -14,9 +14,9 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "core/app/file_system.h"
 #include "core/lists/list_format.h"
 #include "core/lists/whatdisk.h"
-#include "platform/volumes.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
 #include "ui/frame/view_panel.h"
@@ -31,20 +31,6 @@ namespace {
 constexpr int kRightTimerMs = 500;
 constexpr int kStillPixels = 10;
 const char* const kMaroon = "color: #800000;";
-
-std::string parentOf(const std::string& folder) {
-    if (folder == "/" || folder.empty()) return folder;
-    std::size_t slash = folder.rfind('/');
-    if (slash == std::string::npos) return folder;
-    return slash == 0 ? std::string("/") : folder.substr(0, slash);
-}
-
-std::string joinPath(const std::string& folder, std::string_view name) {
-    std::string p = folder;
-    if (p.empty() || p.back() != '/') p.push_back('/');
-    p += name;
-    return p;
-}
 
 }  // namespace
 
@@ -432,7 +418,7 @@ void FileWindow::BitBtn1Click() {
     frame().activateChild(this);
     const std::string& here = shownFolder();
     if (atVolumeRoot(here)) return;
-    state().targetFolder = parentOf(here);
+    state().targetFolder = parentPath(here);
     updateWith(RefreshSignal::Format);
 }
 

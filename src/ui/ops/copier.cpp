@@ -1,7 +1,5 @@
 #include "ui/ops/copier.h"
 
-#include <sys/stat.h>
-
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -9,10 +7,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <set>
 
 #include "core/config/settings.h"
+#include "core/ops/after_effects.h"
 #include "core/ops/dialog_text.h"
+#include "core/ops/item_gathering.h"
 #include "core/ops/names.h"
 #include "core/ops/shell_file_op.h"
 #include "platform/fileops.h"
@@ -30,11 +29,6 @@ namespace {
 std::string bytesOf(const QString& s) {
     QByteArray b = s.toUtf8();
     return std::string(b.constData(), size_t(b.size()));
-}
-
-bool isFolder(const std::string& p) {
-    struct stat st;
-    return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 void fillHistory(QComboBox* box, const std::vector<std::string>& entries) {
@@ -169,9 +163,8 @@ void Tcopier::Button1Click() {
         close();
         return;
     }
-    if (!isFolder(target)) {
-        struct stat st;
-        if (::lstat(target.c_str(), &st) == 0) {
+    if (ops::TargetState state = ops::targetState(target); state != ops::TargetState::Folder) {
+        if (state == ops::TargetState::NotAFolder) {
             showMessage(this, displayPath(errnoError(target, ENOTDIR).describe()));
             return;
         }
@@ -199,7 +192,7 @@ void Tcopier::Button1Click() {
         op.Copy(target);
     else
         op.Move(target);
-    afterRun(op.lastResult(), target);
+    afterRun(op.lastResult());
 
     reportWriteErrors(&frame_, [&] {
         config::IniFile& ini = frame_.config();
@@ -210,30 +203,8 @@ void Tcopier::Button1Click() {
     close();
 }
 
-void Tcopier::afterRun(const ops::OperationResult& result, const std::string& target) {
-    FrozenUpdates frozen(frame_.clientArea());
-    std::set<std::string> sourceFolders;
-    for (const auto& item : result.items) {
-        sourceFolders.insert(parentPath(item.source));
-        if (item.outcome == ops::Outcome::NotDone) continue;
-        if (isFolder(item.target) && item.outcome != ops::Outcome::Skipped)
-            treeAddFolder(frame_, item.target);
-        // A moved folder leaves the tree; one that stayed (skipped, failed) keeps its node.
-        struct stat st;
-        if (mode_ == Mode::Move && ::lstat(item.source.c_str(), &st) != 0) {
-            treeRemoveFolder(frame_, item.source);
-            for (ChildWindow* w : frame_.windowsAtOrBelow(item.source)) {
-                if (w->kind() == ActiveKind::List) w->close();
-            }
-        }
-    }
-    refreshFolder(frame_, target);
-    if (mode_ == Mode::Move || source_.fromSearch) {
-        for (const auto& folder : sourceFolders) refreshFolder(frame_, folder);
-    }
-    // Moved results are no longer where the list says.
-    if (mode_ == Mode::Move && source_.fromSearch)
-        if (Tfindform* find = Tfindform::instance()) find->dropVanishedRows();
+void Tcopier::afterRun(const ops::OperationResult& result) {
+    applyAfterEffects(frame_, ops::afterEffects(result, source_.fromSearch));
 }
 
 }  // namespace arbel::ui

@@ -52,7 +52,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void afterRun(const ops::OperationResult& result, const std::string& target);
+    void afterRun(const ops::OperationResult& result);
     Tmdimain& frame_;
     Mode mode_;
     DialogSource source_;

@@ -1,6 +1,5 @@
 #include "ui/search/findform.h"
 
-#include <sys/stat.h>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -24,10 +23,9 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 #include <optional>
 
+#include "core/app/file_system.h"
 #include "core/commands/gates.h"
 #include "core/config/settings.h"
 #include "ui/app/message_box.h"
@@ -70,9 +68,9 @@ int64_t toNs(const QDateTime& t) {
     return t.toMSecsSinceEpoch() * 1000000;
 }
 
-std::string homeFolder() {
-    const char* home = std::getenv("HOME");
-    return home && *home ? home : "/";
+std::string homeOrRoot() {
+    std::string home = homeFolder();
+    return home.empty() ? "/" : home;
 }
 
 }  // namespace
@@ -100,14 +98,14 @@ Tfindform* Tfindform::open(Tmdimain& frame) {
         case ActiveKind::Auto:
             start = in.listFolder;
             if (!start.empty() && !in.firstSelectedName.empty()) {
-                const std::string sub = commands::joinPath(start, in.firstSelectedName);
+                const std::string sub = joinPath(start, in.firstSelectedName);
                 if (commandQueries().isFolder(sub)) start = sub;
             }
             break;
         default:
             break;
     }
-    if (start.empty()) start = homeFolder();
+    if (start.empty()) start = homeOrRoot();
     auto* f = new Tfindform(frame, start);
     f->show();
     f->activateWindow();
@@ -461,9 +459,7 @@ std::vector<ops::SearchRow> Tfindform::selectedRows() const {
 int Tfindform::dropVanishedRows() {
     std::vector<int> gone;
     for (const QModelIndex& i : ListBox1->selectionModel()->selectedRows()) {
-        struct stat st;
-        if (::lstat(model_->row(i.row()).fullPath().c_str(), &st) != 0 && errno == ENOENT)
-            gone.push_back(i.row());
+        if (isGone(model_->row(i.row()).fullPath())) gone.push_back(i.row());
     }
     model_->removeRows(gone);
     return static_cast<int>(gone.size());

@@ -302,7 +302,7 @@ TEST(Copy, RenameOnCollisionAndTargetNameOverride) {
     // Copy under a new name straight into the target: no temporary copy elsewhere.
     tmp.writeFile("f/sub/x", "1");
     FileOperation job(Operation::Copy, {tmp / "f"}, tmp / "out");
-    job.setTargetName("renamed");
+    job.setTargetName(0, "renamed");
     CancelToken c;
     RecordingQuestions q2;
     ASSERT_TRUE(job.run(q2, c).allDone());

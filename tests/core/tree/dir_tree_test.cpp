@@ -82,6 +82,18 @@ TEST_F(TreeTest, AttributeAndFolderFiltersDecideWhatIsListedAndWhatCountsAsASubf
     EXPECT_NE(std::find(asked.begin(), asked.end(), path("plain")), asked.end());
 }
 
+TEST(TreeAttributeFilter, ReadOnlyIsIgnoredAndPlainFoldersNeedNormal) {
+    const AttributeFilter hiddenOnly = treeAttributeFilter(dtHidden | dtReadOnly);
+    EXPECT_TRUE(passesAttributeFilter(kAttrDirectory | kAttrHidden | kAttrReadOnly, hiddenOnly));
+    EXPECT_FALSE(passesAttributeFilter(kAttrDirectory | kAttrReadOnly, hiddenOnly));  // still plain
+    EXPECT_FALSE(passesAttributeFilter(kAttrDirectory | kAttrHidden | kAttrSystem, hiddenOnly));
+    const AttributeFilter normal = treeAttributeFilter(dtNormal);
+    EXPECT_TRUE(passesAttributeFilter(kAttrDirectory | kAttrReadOnly, normal));
+    EXPECT_FALSE(passesAttributeFilter(kAttrDirectory | kAttrArchive, normal));
+    EXPECT_TRUE(
+        passesAttributeFilter(kAttrDirectory | kAttrArchive | kAttrSystem, treeAttributeFilter(dtAll)));
+}
+
 TEST_F(TreeTest, SystemAndArchiveFlagsComeFromTheDosAttributeXattr) {
     tmp.makeDir("sys");
     tmp.makeDir("arch");
@@ -446,7 +458,7 @@ TEST_F(TreeTest, ExpandAllCanBeCancelled) {
 TEST_F(TreeTest, AnEnumerationHookReplacesTheDiskAndCarriesTags) {
     tree.OnFindDir = [&](const std::string& p, TDirRec& rec, int& result, bool first) {
         static const std::pair<const char*, uint32_t> entries[] = {
-            {"file.txt", 0}, {"zeta", faDirectory}, {"..", faDirectory}, {"Alpha", faDirectory}};
+            {"file.txt", 0}, {"zeta", kAttrDirectory}, {"..", kAttrDirectory}, {"Alpha", kAttrDirectory}};
         static size_t i;
         if (first) i = 0;
         if (p != tmp.path() + "/" || i == std::size(entries)) {
