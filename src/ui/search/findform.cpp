@@ -32,6 +32,7 @@
 #include "core/config/settings.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
+#include "ui/app/whole_names.h"
 #include "ui/frame/commands_support.h"
 #include "ui/frame/mdimain.h"
 #include "ui/search/find_job.h"
@@ -266,6 +267,11 @@ void Tfindform::buildControls() {
     ListBox1->header()->setSectionsClickable(false);
     const int widths[] = {120, 120, 60, 45, 200};
     for (int c = 0; c < FindResultsModel::ColumnCount; ++c) ListBox1->setColumnWidth(c, widths[c]);
+    // Names and locations as wide as the longest one, cut in the middle only
+    // when the window is too narrow.
+    ListBox1->header()->setStretchLastSection(false);
+    ListBox1->setTextElideMode(Qt::ElideMiddle);
+    new WholeNames(ListBox1, {FindResultsModel::NameColumn, FindResultsModel::FolderColumn});
     ListBox1->viewport()->installEventFilter(this);
     connect(ListBox1, &QTreeView::doubleClicked, this, &Tfindform::ListBox1DblClick);
     connect(ListBox1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
