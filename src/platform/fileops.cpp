@@ -3,46 +3,17 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <limits>
 #include <random>
 #include <vector>
 
 #include "platform/dir.h"
 
 namespace arbel {
-
-std::string joinPath(std::string_view folder, std::string_view name) {
-    std::string out(folder);
-    if (out.empty() || out.back() != '/') out += '/';
-    out += name;
-    return out;
-}
-
-std::string parentPath(std::string_view path) {
-    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
-    auto pos = path.rfind('/');
-    if (pos == std::string_view::npos) return std::string(path);
-    if (pos == 0) return "/";
-    return std::string(path.substr(0, pos));
-}
-
-std::string baseName(std::string_view path) {
-    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
-    auto pos = path.rfind('/');
-    if (pos == std::string_view::npos || path == "/") return std::string(path);
-    return std::string(path.substr(pos + 1));
-}
-
-bool isSameOrBelow(std::string_view path, std::string_view folder) {
-    while (folder.size() > 1 && folder.back() == '/') folder.remove_suffix(1);
-    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
-    if (path == folder) return true;
-    if (folder == "/") return !path.empty() && path.front() == '/';
-    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-           path[folder.size()] == '/';
-}
 
 Status renameNoReplace(int fromDir, const std::string& fromName, int toDir, const std::string& toName) {
     if (::renameat2(fromDir, fromName.c_str(), toDir, toName.c_str(), RENAME_NOREPLACE) == 0) return {};
@@ -66,9 +37,9 @@ namespace {
 
 constexpr size_t kChunk = size_t(8) << 20;  // cancel is checked at least this often
 
-Status writeAll(int out, const char* data, size_t len) {
+Status writeAllAt(int out, const char* data, size_t len, off_t pos) {
     while (len > 0) {
-        ssize_t n = ::write(out, data, len);
+        ssize_t n = ::pwrite(out, data, len, pos);
         if (n < 0) {
             if (errno == EINTR) continue;
             return errnoError({});
@@ -76,50 +47,104 @@ Status writeAll(int out, const char* data, size_t len) {
         if (n == 0) return errnoError({}, ENOSPC);
         data += n;
         len -= size_t(n);
+        pos += n;
     }
     return {};
 }
 
+bool rangeNotOffered(int err) {
+    return err == EXDEV || err == EINVAL || err == ENOSYS || err == EOPNOTSUPP || err == EBADF ||
+           err == EPERM;
+}
+
+// The next data region at or after `pos`: false at the end of the file. A file
+// system that cannot tell holes gives everything to the end as data.
+bool nextData(int in, off_t pos, bool sparse, off_t* start, off_t* end) {
+    if (!sparse) {
+        *start = pos;
+        *end = std::numeric_limits<off_t>::max();
+        return true;
+    }
+    off_t data = ::lseek(in, pos, SEEK_DATA);
+    if (data < 0) {
+        if (errno == ENXIO) return false;  // only a hole is left
+        *start = pos;
+        *end = std::numeric_limits<off_t>::max();
+        return true;
+    }
+    off_t hole = ::lseek(in, data, SEEK_HOLE);
+    *start = data;
+    *end = hole < 0 ? std::numeric_limits<off_t>::max() : hole;
+    return true;
+}
+
 }  // namespace
 
-Status copyFileData(int in, int out, uint64_t* copied, const std::function<bool(uint64_t)>& chunk) {
+Status copyFileData(int in, int out, uint64_t* copied, const std::function<bool(uint64_t)>& chunk,
+                    bool allowRange) {
     uint64_t total = 0;
     if (copied) *copied = 0;
-    bool useRange = true;
+    struct stat st;
+    if (::fstat(in, &st) != 0) return errnoError({});
+    // Fewer blocks than bytes: the file may have holes worth keeping.
+    const bool sparse = S_ISREG(st.st_mode) && uint64_t(st.st_blocks) * 512 < uint64_t(st.st_size);
+    bool useRange = allowRange;
     std::vector<char> buf;
-    for (;;) {
-        ssize_t n = 0;
-        if (useRange) {
-            n = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
-            if (n < 0) {
-                int err = errno;
-                if (err == EINTR) continue;
-                // Not offered between these two files: copy through a buffer. Only
-                // before the first byte, so offsets are still where read/write expect.
-                if ((err == EXDEV || err == EINVAL || err == ENOSYS || err == EOPNOTSUPP || err == EBADF ||
-                     err == EPERM) &&
-                    total == 0) {
-                    useRange = false;
-                    continue;
-                }
-                return errnoError({}, err);
-            }
-        } else {
-            if (buf.empty()) buf.resize(size_t(1) << 20);
-            n = ::read(in, buf.data(), buf.size());
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                return errnoError({});
-            }
-            if (n > 0) {
-                Status w = writeAll(out, buf.data(), size_t(n));
-                if (!w.ok()) return w;
-            }
-        }
-        if (n == 0) break;
-        total += uint64_t(n);
+    auto pass = [&](uint64_t n) -> bool {
+        total += n;
         if (copied) *copied = total;
-        if (chunk && !chunk(uint64_t(n))) return errnoError({}, ECANCELED);
+        return !chunk || chunk(n);
+    };
+    off_t pos = 0;  // everything before pos is in the target (or a hole there)
+    off_t start = 0, end = 0;
+    bool atEof = false;
+    while (!atEof && nextData(in, pos, sparse, &start, &end)) {
+        if (start > pos && !pass(uint64_t(start - pos))) return errnoError({}, ECANCELED);
+        pos = start;
+        while (pos < end) {
+            size_t want = size_t(std::min<off_t>(end - pos, off_t(kChunk)));
+            ssize_t n = 0;
+            if (useRange) {
+                loff_t inOff = pos, outOff = pos;
+                n = ::copy_file_range(in, &inOff, out, &outOff, want, 0);
+                if (n < 0) {
+                    int err = errno;
+                    if (err == EINTR) continue;
+                    // Not offered between these two files: copy through a buffer.
+                    if (rangeNotOffered(err)) {
+                        useRange = false;
+                        continue;
+                    }
+                    return errnoError({}, err);
+                }
+            } else {
+                if (buf.empty()) buf.resize(size_t(1) << 20);
+                n = ::pread(in, buf.data(), std::min(want, buf.size()), pos);
+                if (n < 0) {
+                    if (errno == EINTR) continue;
+                    return errnoError({});
+                }
+                if (n > 0) {
+                    Status w = writeAllAt(out, buf.data(), size_t(n), pos);
+                    if (!w.ok()) return w;
+                }
+            }
+            if (n == 0) {  // the end of the file, which may have shrunk meanwhile
+                atEof = true;
+                break;
+            }
+            pos += n;
+            if (!pass(uint64_t(n))) return errnoError({}, ECANCELED);
+        }
+    }
+    if (sparse) {
+        // A hole at the end is made by the size alone.
+        if (::fstat(in, &st) != 0) return errnoError({});
+        if (st.st_size > pos) {
+            if (!pass(uint64_t(st.st_size - pos))) return errnoError({}, ECANCELED);
+            pos = st.st_size;
+        }
+        if (::ftruncate(out, pos) != 0) return errnoError({});
     }
     return {};
 }
@@ -134,7 +159,9 @@ std::string tempNameFor(std::string_view targetName) {
     return "." + stem + suffix;
 }
 
-Result<TempFile> createTempBeside(int dirFd, std::string_view targetName) {
+namespace {
+
+Result<TempFile> createNamedTemp(int dirFd, std::string_view targetName) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = tempNameFor(targetName);
         int fd = ::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
@@ -142,6 +169,91 @@ Result<TempFile> createTempBeside(int dirFd, std::string_view targetName) {
         if (errno != EEXIST) return errnoError(std::string(targetName));
     }
     return errnoError(std::string(targetName), EEXIST);
+}
+
+// Gives an anonymous file a name; fails with EEXIST when the name is taken.
+int linkAnonymous(int fd, int dirFd, const std::string& name) {
+    char proc[64];
+    std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", fd);
+    if (::linkat(AT_FDCWD, proc, dirFd, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+    int err = errno;
+    if (err != ENOENT) return err;
+    // No /proc: the privileged way, for root.
+    if (::linkat(fd, "", dirFd, name.c_str(), AT_EMPTY_PATH) == 0) return 0;
+    return errno;
+}
+
+// Whether an anonymous file can be named later: linkat through /proc needs it.
+bool anonymousFilesUsable() {
+    static const bool usable = ::access("/proc/self/fd", X_OK) == 0;
+    return usable;
+}
+
+}  // namespace
+
+Result<TempFile> createTempBeside(int dirFd, std::string_view targetName, bool allowAnonymous) {
+    if (allowAnonymous && anonymousFilesUsable()) {
+        int fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (fd >= 0) return TempFile{fd, {}};
+        int err = errno;
+        // Other failures (no space, no permission) would fail a named file too.
+        if (err != EOPNOTSUPP && err != EISDIR && err != EINVAL && err != ENOENT)
+            return errnoError(std::string(targetName), err);
+    }
+    return createNamedTemp(dirFd, targetName);
+}
+
+Status commitTemp(int dirFd, TempFile& temp, const std::string& name, bool replace) {
+    if (temp.anonymous()) {
+        if (!replace) {
+            if (int err = linkAnonymous(temp.fd, dirFd, name)) return errnoError(name, err);
+            int fd = temp.fd;
+            temp.fd = -1;
+            if (::close(fd) != 0) {
+                int err = errno;
+                ::unlinkat(dirFd, name.c_str(), 0);
+                return errnoError(name, err);
+            }
+            return {};
+        }
+        // Replacing: a hidden name first, so the close is checked before the old
+        // file goes.
+        for (int attempt = 0;; ++attempt) {
+            std::string hidden = tempNameFor(name);
+            int err = linkAnonymous(temp.fd, dirFd, hidden);
+            if (!err) {
+                temp.name = hidden;
+                break;
+            }
+            if (err != EEXIST || attempt >= 100) return errnoError(name, err);
+        }
+    }
+    if (temp.fd >= 0) {
+        int fd = temp.fd;
+        temp.fd = -1;
+        if (::close(fd) != 0) {
+            int err = errno;
+            discardTemp(dirFd, temp);
+            return errnoError(name, err);
+        }
+    }
+    Status r =
+        replace ? (::renameat(dirFd, temp.name.c_str(), dirFd, name.c_str()) == 0 ? Status{}
+                                                                                  : Status{errnoError(name)})
+                : renameNoReplace(dirFd, temp.name, dirFd, name);
+    if (!r.ok()) {
+        if (r.error().code != EEXIST || replace) discardTemp(dirFd, temp);
+        return errnoError(name, r.error().code);
+    }
+    temp.name.clear();
+    return {};
+}
+
+void discardTemp(int dirFd, TempFile& temp) {
+    if (temp.fd >= 0) ::close(temp.fd);
+    temp.fd = -1;
+    if (!temp.name.empty()) ::unlinkat(dirFd, temp.name.c_str(), 0);
+    temp.name.clear();
 }
 
 Status makeDirs(const std::string& path) {

@@ -12,18 +12,10 @@
 #include <string_view>
 
 #include "platform/cancel.h"
+#include "platform/paths.h"
 #include "platform/result.h"
 
 namespace arbel {
-
-// "a" + "/" + "b", without doubling the "/" after the root.
-std::string joinPath(std::string_view folder, std::string_view name);
-// The folder part of a path ("/a/b" -> "/a", "/a" -> "/"); the path itself when it has no "/".
-std::string parentPath(std::string_view path);
-// The last component ("/a/b" -> "b"; trailing "/" ignored).
-std::string baseName(std::string_view path);
-// True when path equals folder or lies below it (folder + "/" prefix), comparing bytes.
-bool isSameOrBelow(std::string_view path, std::string_view folder);
 
 // Same object on disk (device and inode).
 inline bool sameFile(const struct stat& a, const struct stat& b) {
@@ -36,21 +28,35 @@ inline bool sameFile(const struct stat& a, const struct stat& b) {
 Status renameNoReplace(int fromDir, const std::string& fromName, int toDir, const std::string& toName);
 Status renameNoReplace(const std::string& from, const std::string& to);
 
-// Copies every byte from `in` (at its current offset) to `out`: copy_file_range
-// (which shares extents where the file system can), falling back to read/write.
-// Short writes are continued; a write that stores nothing is an error (ENOSPC).
-// `chunk` is called after every block with the bytes just copied and returns false
-// to stop, which fails with ECANCELED. `copied` receives the byte count.
-Status copyFileData(int in, int out, uint64_t* copied, const std::function<bool(uint64_t)>& chunk);
+// Copies the whole regular file `in` to the empty file `out`: copy_file_range
+// (which shares extents where the file system can), falling back to pread/pwrite.
+// Holes stay holes: only the data regions (SEEK_DATA/SEEK_HOLE) are copied and the
+// target is sized to match. Short writes are continued; a write that stores
+// nothing is an error (ENOSPC). `chunk` is called after every block with the bytes
+// just passed (a hole counts as passed) and returns false to stop, which fails with
+// ECANCELED and writes nothing more. `copied` receives the byte count passed.
+// `allowRange` false goes straight to pread/pwrite.
+Status copyFileData(int in, int out, uint64_t* copied, const std::function<bool(uint64_t)>& chunk,
+                    bool allowRange = true);
 
-// A new, empty file with a unique hidden name in folder `dirFd`, derived from
-// `targetName`, opened for writing (O_EXCL, mode 0600). Caller closes and renames
-// or unlinks it.
+// A new, empty file for writing (mode 0600) that will take `targetName` in folder
+// `dirFd` once complete. Where the file system offers it (and allowAnonymous), the
+// file has no name at all until commitTemp, so a crash leaves nothing behind;
+// elsewhere it has a unique hidden name derived from targetName.
 struct TempFile {
     int fd = -1;
-    std::string name;
+    std::string name;  // the hidden name; empty for an anonymous file
+    bool anonymous() const { return name.empty(); }
 };
-Result<TempFile> createTempBeside(int dirFd, std::string_view targetName);
+Result<TempFile> createTempBeside(int dirFd, std::string_view targetName, bool allowAnonymous = true);
+// Gives the finished file its name `name` in dirFd and closes it (a failed close
+// fails the commit, and an existing target is replaced only after the close
+// succeeded). Without `replace` it fails with EEXIST when the name is taken, and
+// the temporary file stays as it was, ready for another commit. With `replace`
+// the file takes the place of an existing one in one step.
+Status commitTemp(int dirFd, TempFile& temp, const std::string& name, bool replace);
+// Closes and removes a temporary file that will not be used.
+void discardTemp(int dirFd, TempFile& temp);
 // A unique unused hidden name in the folder for a link or folder of our own.
 std::string tempNameFor(std::string_view targetName);
 

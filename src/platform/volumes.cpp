@@ -17,6 +17,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/paths.h"
+
 namespace arbel {
 
 namespace {
@@ -60,24 +62,12 @@ bool parseInt(std::string_view s, long& out) {
     return true;
 }
 
-// "/a/b" is below "/a" and "/a" is below "/"; "/ab" is not below "/a".
-bool isBelowOrAt(std::string_view path, std::string_view folder) {
-    if (folder == "/") return !path.empty() && path[0] == '/';
-    if (path.size() < folder.size() || path.compare(0, folder.size(), folder) != 0) return false;
-    return path.size() == folder.size() || path[folder.size()] == '/';
-}
-
 bool isStrictlyBelow(std::string_view path, std::string_view folder) {
-    return path.size() > folder.size() && isBelowOrAt(path, folder);
+    return path.size() > folder.size() && isSameOrBelow(path, folder);
 }
 
 std::string deviceKey(unsigned major, unsigned minor) {
     return std::to_string(major) + ":" + std::to_string(minor);
-}
-
-std::string baseName(std::string_view path) {
-    size_t slash = path.rfind('/');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 DriveType classify(const MountInfoEntry& m, const VolumeContext& ctx) {
@@ -87,7 +77,7 @@ DriveType classify(const MountInfoEntry& m, const VolumeContext& ctx) {
     if (m.fsType == "tmpfs" || m.fsType == "ramfs") return DriveType::RamDisk;
     bool block = m.source.rfind("/dev/", 0) == 0 && m.major != 0;
     if (block && ctx.removableDevice && ctx.removableDevice(m.major, m.minor)) return DriveType::Removable;
-    if (isBelowOrAt(m.mountPoint, "/media") || isBelowOrAt(m.mountPoint, "/run/media"))
+    if (isSameOrBelow(m.mountPoint, "/media") || isSameOrBelow(m.mountPoint, "/run/media"))
         return DriveType::Removable;
     if (block) return DriveType::Fixed;
     return DriveType::Unknown;
@@ -103,8 +93,8 @@ bool userVisible(const MountInfoEntry& m, const VolumeContext& ctx) {
     if (!ctx.home.empty() && ctx.home != "/" && isStrictlyBelow(m.mountPoint, ctx.home)) return true;
     if (isNetworkFileSystemType(m.fsType)) {
         // A network file system anywhere, except inside the system's own trees.
-        return !isBelowOrAt(m.mountPoint, "/proc") && !isBelowOrAt(m.mountPoint, "/sys") &&
-               !isBelowOrAt(m.mountPoint, "/dev");
+        return !isSameOrBelow(m.mountPoint, "/proc") && !isSameOrBelow(m.mountPoint, "/sys") &&
+               !isSameOrBelow(m.mountPoint, "/dev");
     }
     return false;
 }
@@ -355,7 +345,7 @@ std::vector<Volume> listVolumes() {
 const Volume* volumeOf(const std::vector<Volume>& volumes, std::string_view path) {
     const Volume* best = nullptr;
     for (const auto& v : volumes) {
-        if (isBelowOrAt(path, v.mountPoint) && (!best || v.mountPoint.size() > best->mountPoint.size()))
+        if (isSameOrBelow(path, v.mountPoint) && (!best || v.mountPoint.size() > best->mountPoint.size()))
             best = &v;
     }
     return best;

@@ -11,6 +11,7 @@
 #include <cerrno>
 
 #include "core/commands/gates.h"
+#include "core/text/utf8.h"
 #include "platform/dir.h"
 
 namespace arbel::commands {
@@ -26,64 +27,6 @@ locale_t mappingLocale() {
         return l;
     }();
     return loc;
-}
-
-bool isCont(unsigned char b) {
-    return (b & 0xC0) == 0x80;
-}
-
-// Decodes one code point at s[i]. Returns its length, or 0 when the bytes there are
-// not a valid UTF-8 sequence (overlong forms, surrogates and values past U+10FFFF
-// included).
-size_t decode(std::string_view s, size_t i, char32_t& out) {
-    auto at = [&](size_t k) -> unsigned char { return static_cast<unsigned char>(s[k]); };
-    unsigned char b = at(i);
-    size_t left = s.size() - i;
-    if (b < 0x80) {
-        out = b;
-        return 1;
-    }
-    if (b >= 0xC2 && b <= 0xDF) {
-        if (left < 2 || !isCont(at(i + 1))) return 0;
-        out = (char32_t(b & 0x1F) << 6) | (at(i + 1) & 0x3F);
-        return 2;
-    }
-    if (b >= 0xE0 && b <= 0xEF) {
-        if (left < 3 || !isCont(at(i + 1)) || !isCont(at(i + 2))) return 0;
-        unsigned char b1 = at(i + 1);
-        if (b == 0xE0 && b1 < 0xA0) return 0;  // overlong
-        if (b == 0xED && b1 > 0x9F) return 0;  // surrogate
-        out = (char32_t(b & 0x0F) << 12) | (char32_t(b1 & 0x3F) << 6) | (at(i + 2) & 0x3F);
-        return 3;
-    }
-    if (b >= 0xF0 && b <= 0xF4) {
-        if (left < 4 || !isCont(at(i + 1)) || !isCont(at(i + 2)) || !isCont(at(i + 3))) return 0;
-        unsigned char b1 = at(i + 1);
-        if (b == 0xF0 && b1 < 0x90) return 0;  // overlong
-        if (b == 0xF4 && b1 > 0x8F) return 0;  // past U+10FFFF
-        out = (char32_t(b & 0x07) << 18) | (char32_t(b1 & 0x3F) << 12) | (char32_t(at(i + 2) & 0x3F) << 6) |
-              (at(i + 3) & 0x3F);
-        return 4;
-    }
-    return 0;
-}
-
-void encode(char32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
 }
 
 bool validScalar(char32_t c) {
@@ -117,7 +60,7 @@ std::string changeCase(std::string_view name, CaseMode mode) {
     bool afterSpace = false;
     for (size_t i = 0; i < name.size();) {
         char32_t c = 0;
-        size_t len = decode(name, i, c);
+        size_t len = decodeUtf8(name, i, c);
         if (len == 0) {
             // Not UTF-8: the byte stays, and counts as a character that is not a space.
             out += name[i];
@@ -141,7 +84,7 @@ std::string changeCase(std::string_view name, CaseMode mode) {
                 m = (first || afterSpace) ? upperOf(c) : c;
                 break;
         }
-        encode(m, out);
+        appendUtf8(m, out);
         afterSpace = c == U' ';
         first = false;
         i += len;

@@ -1,7 +1,5 @@
 #include "core/commands/gates.h"
 
-#include <sys/stat.h>
-
 #include "core/commands/trash_location.h"
 
 namespace arbel::commands {
@@ -151,29 +149,10 @@ AttributesRoute routeAttributes(const CommandState& s, bool shiftHeld) {
     return source ? AttributesRoute::OpenDialog : AttributesRoute::Nothing;
 }
 
-std::string joinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty()) return name;
-    if (folder.back() == '/') return folder + name;
-    return folder + "/" + name;
-}
-
-std::string parentFolder(const std::string& path) {
-    auto slash = path.rfind('/');
-    if (slash == std::string::npos) return {};
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
 FileQueries diskQueries() {
     FileQueries q;
-    q.isFolder = [](const std::string& p) {
-        struct stat st;
-        return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-    };
-    q.isFile = [](const std::string& p) {
-        struct stat st;
-        return ::stat(p.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-    };
+    q.isFolder = [](const std::string& p) { return isFolder(p); };
+    q.isFile = [](const std::string& p) { return isExistingNonFolder(p); };
     q.isTrash = [](const std::string& p) { return isTrashLocation(p); };
     return q;
 }
@@ -238,7 +217,7 @@ std::optional<std::string> openFolderTarget(const CommandState& s, const OpenInp
             break;
         case ActiveKind::Viewer:
             if (viewerFile.empty()) return std::nullopt;
-            target = parentFolder(viewerFile);
+            target = parentPath(viewerFile);
             break;
         case ActiveKind::First:
         case ActiveKind::None:

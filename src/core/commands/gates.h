@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/commands/command_state.h"
+#include "platform/paths.h"
 
 namespace arbel::commands {
 
@@ -121,10 +122,5 @@ std::optional<std::string> openFolderTarget(const CommandState& s, const OpenInp
 // first selected item is an existing file.
 std::optional<std::string> fileViewerTarget(const CommandState& s, const OpenInputs& in,
                                             const FileQueries& fs);
-
-// Joins a folder (no trailing "/" except the root) and one name.
-std::string joinPath(const std::string& folder, const std::string& name);
-// The folder part of a full name ("/a/b" -> "/a", "/a" -> "/").
-std::string parentFolder(const std::string& path);
 
 }  // namespace arbel::commands

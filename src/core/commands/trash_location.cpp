@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
+#include "platform/paths.h"
 
 namespace arbel::commands {
 
@@ -32,13 +32,7 @@ bool isTrashLocation(const std::string& path, const std::string& dataHome, unsig
 }
 
 bool isTrashLocation(const std::string& path) {
-    std::string dataHome;
-    if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x == '/') {
-        dataHome = x;
-    } else if (const char* home = std::getenv("HOME"); home && *home) {
-        dataHome = std::string(home) + "/.local/share";
-    }
-    return isTrashLocation(path, dataHome, static_cast<unsigned>(getuid()));
+    return isTrashLocation(path, dataHome(), static_cast<unsigned>(getuid()));
 }
 
 }  // namespace arbel::commands

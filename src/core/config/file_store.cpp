@@ -1,27 +1,24 @@
 #include "core/config/file_store.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "platform/paths.h"
 
 namespace arbel::config {
 
 namespace {
-
-std::string dirName(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-std::string baseName(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // Follows symbolic links at path itself (not in its folders) so that a settings
 // file kept elsewhere through a link is updated in place. A dangling link gives
@@ -35,7 +32,7 @@ Result<std::string> resolveLinks(std::string path) {
         if (n < 0) return errnoError(path);
         target.resize(size_t(n));
         if (target.empty()) return errnoError(path, ENOENT);
-        path = target.front() == '/' ? target : dirName(path) + "/" + target;
+        path = target.front() == '/' ? target : joinPath(parentPath(path), target);
     }
     return errnoError(path, ELOOP);
 }
@@ -44,7 +41,7 @@ int makeFolders(const std::string& dir) {
     struct stat st;
     if (::stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
     if (errno != ENOENT) return errno;
-    std::string parent = dirName(dir);
+    std::string parent = parentPath(dir);
     if (parent != dir) {
         if (int e = makeFolders(parent)) return e;
     }
@@ -104,16 +101,78 @@ Result<std::string> readForUpdate(const std::string& path) {
     return bytes;
 }
 
-Status replaceFile(const std::string& path, std::string_view bytes, const std::string& creatableFolder) {
+UpdateLock::~UpdateLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+}
+
+UpdateLock lockForUpdate(const std::string& path, const std::string& creatableFolder, int timeoutMs) {
+    UpdateLock lock;
+    auto resolved = resolveLinks(path);
+    if (!resolved) return lock;
+    std::string dir = parentPath(*resolved);
+    if (!creatableFolder.empty() && dir == creatableFolder && makeFolders(dir) != 0) return lock;
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return lock;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        lock.fd_ = fd;
+        return lock;
+    }
+    if (timeoutMs <= 0) {
+        ::close(fd);
+        return lock;
+    }
+    // Wait in the kernel's queue, not by polling: a process saving key after key
+    // holds the lock almost all the time, and a poller only finds it free by luck, so
+    // it would run out its time limit and write unlocked. The wait runs on a thread
+    // of its own so that it can be given up; a thread given up closes the folder
+    // (releasing anything it got) once its flock returns.
+    struct Wait {
+        std::mutex m;
+        std::condition_variable cv;
+        bool done = false, abandoned = false, locked = false;
+    };
+    auto wait = std::make_shared<Wait>();
+    try {
+        std::thread([wait, fd] {
+            int rc;
+            do rc = ::flock(fd, LOCK_EX);
+            while (rc != 0 && errno == EINTR);
+            std::lock_guard<std::mutex> g(wait->m);
+            if (wait->abandoned) {
+                ::close(fd);
+                return;
+            }
+            wait->done = true;
+            wait->locked = rc == 0;
+            wait->cv.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        ::close(fd);
+        return lock;
+    }
+    std::unique_lock<std::mutex> g(wait->m);
+    if (wait->cv.wait_for(g, std::chrono::milliseconds(timeoutMs), [&] { return wait->done; })) {
+        if (wait->locked)
+            lock.fd_ = fd;
+        else
+            ::close(fd);
+        return lock;
+    }
+    wait->abandoned = true;
+    return lock;
+}
+
+Status replaceFile(const std::string& path, std::string_view bytes, const std::string& creatableFolder,
+                   mode_t newFileMode) {
     auto resolved = resolveLinks(path);
     if (!resolved) return resolved.error();
     const std::string& target = *resolved;
-    std::string dir = dirName(target);
+    std::string dir = parentPath(target);
     if (!creatableFolder.empty() && dir == creatableFolder) {
         if (int e = makeFolders(dir)) return errnoError(path, e);
     }
 
-    mode_t mode = 0600;
+    mode_t mode = newFileMode;
     uid_t uid = uid_t(-1);
     gid_t gid = gid_t(-1);
     struct stat st;

@@ -35,6 +35,8 @@ std::string IniFile::readText() const {
 template <class Edit>
 void IniFile::update(Edit&& edit) {
     std::lock_guard lock(updateLock);
+    // Another process may be saving too: take the file's lock, then read it afresh.
+    UpdateLock fileLock = lockForUpdate(path_, settingsFolder());
     auto current = readForUpdate(path_);
     if (!current) throw WriteError(path_, current.error().code);
     IniText text = IniText::parse(*current);

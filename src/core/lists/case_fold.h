@@ -15,8 +15,4 @@ namespace arbel {
 std::string foldCase(std::string_view text);
 void foldCaseInto(std::string_view text, std::string& out);
 
-// Byte length of the UTF-8 sequence starting at text[pos] (1 for an invalid
-// byte), never past the end.
-std::size_t utf8SequenceLength(std::string_view text, std::size_t pos);
-
 }  // namespace arbel

@@ -34,6 +34,7 @@ public:
                const ReadProgress& progress, uint64_t& seen)
         : req_(r), out_(out), cancel_(cancel), progress_(progress), seen_(seen) {
         takeAll_ = MaskListTakesAll(r.mask);
+        filter_ = listAttributeFilter(r.fileTypes);
         every_ = r.progressEvery ? r.progressEvery : 1;
     }
 
@@ -113,7 +114,7 @@ private:
             uint32_t stored = (e.flags & kEntryDangling) ? 0 : storedBits(raw.name);
             fillFromStatus(e, *st, raw.name, stored);
         }
-        if (!passesAttributeFilter(e.attributes, req_.fileTypes)) return;
+        if (!passesAttributeFilter(e.attributes, filter_)) return;
         if (e.isFolder()) {
             if (!req_.displayDirectory) return;
             ++out_.folderCount;
@@ -130,6 +131,7 @@ private:
     const ReadProgress& progress_;
     uint64_t& seen_;
     bool takeAll_ = false;
+    AttributeFilter filter_;
     uint64_t every_ = 1;
     bool xattrs_ = true;
     const std::string* folder_ = nullptr;
@@ -139,13 +141,16 @@ private:
 
 }  // namespace
 
-bool passesAttributeFilter(uint8_t a, FileTypes types) {
-    if (types & ftAll) return true;
-    if ((a & kAttrArchive) && !(types & ftArchive)) return false;
-    if ((a & kAttrReadOnly) && !(types & ftReadonly)) return false;
-    if ((a & kAttrHidden) && !(types & ftHidden)) return false;
-    if ((a & kAttrSystem) && !(types & ftSystem)) return false;
-    return true;
+AttributeFilter listAttributeFilter(FileTypes types) {
+    AttributeFilter f;
+    f.all = types & ftAll;
+    f.checked = kAttrArchive | kAttrReadOnly | kAttrHidden | kAttrSystem;
+    if (types & ftArchive) f.allowed |= kAttrArchive;
+    if (types & ftReadonly) f.allowed |= kAttrReadOnly;
+    if (types & ftHidden) f.allowed |= kAttrHidden;
+    if (types & ftSystem) f.allowed |= kAttrSystem;
+    f.plainAllowed = true;
+    return f;
 }
 
 ReadOutcome readFolders(const ReadRequest& request, const CancelToken* cancel, const ReadProgress& progress) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/lists/attribute_filter.h"
 #include "core/lists/file_entry.h"
 #include "core/lists/masks.h"
 #include "platform/cancel.h"
@@ -36,9 +37,9 @@ struct ReadOutcome {
 // Called every `progressEvery` entries with the number read so far, and at the end.
 using ReadProgress = std::function<void(uint64_t entries)>;
 
-// True when every attribute the entry has is allowed by `types` (or `types`
-// has ftAll). An entry without read-only, hidden, system or archive passes.
-bool passesAttributeFilter(uint8_t attributes, FileTypes types);
+// The file windows' filter: every read-only, hidden, system or archive attribute
+// the entry has is among `types` (or `types` has ftAll). An entry without any passes.
+AttributeFilter listAttributeFilter(FileTypes types);
 
 ReadOutcome readFolders(const ReadRequest& request, const CancelToken* cancel = nullptr,
                         const ReadProgress& progress = {});

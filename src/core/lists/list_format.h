@@ -16,6 +16,7 @@ struct ListFormat {
     // is copied. The time pattern should carry no seconds.
     std::string datePattern = "yyyy-MM-dd";
     std::string timePattern = "HH:mm";
+    std::string decimalPoint = ".";
 };
 
 // 1234567 -> "1,234,567" (no decimals, no padding: "%.0n").

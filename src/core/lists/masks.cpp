@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/lists/case_fold.h"
+#include "core/text/utf8.h"
 
 namespace arbel {
 

@@ -1,15 +1,14 @@
 #include "core/lists/whatdisk.h"
 
-#include <sys/statvfs.h>
-
 #include "core/lists/list_format.h"
+#include "platform/volumes.h"
 
 namespace arbel {
 
 std::optional<uint64_t> freeBytes(const std::string& folder) {
-    struct statvfs vfs;
-    if (::statvfs(folder.c_str(), &vfs) != 0) return std::nullopt;
-    return static_cast<uint64_t>(vfs.f_bavail) * static_cast<uint64_t>(vfs.f_frsize);
+    auto bytes = freeSpace(folder);
+    if (!bytes.ok()) return std::nullopt;
+    return *bytes;
 }
 
 std::string freeSpaceText(uint64_t bytes, std::string_view sep) {

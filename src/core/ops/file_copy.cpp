@@ -64,17 +64,15 @@ bool TFileCopy::copy(const std::string& source, const std::string& target) {
     bool ok = s.ok() && ::fstat(temp->fd, &out) == 0 && uint64_t(out.st_size) == done;
     bool readFailed = !s.ok() && s.error().code == EIO;
     if (ok) {
-        ::fchmod(temp->fd, st.st_mode & 07777);
         struct timespec times[2] = {st.st_atim, st.st_mtim};
-        ::futimens(temp->fd, times);
+        ok = ::fchmod(temp->fd, st.st_mode & 07777) == 0 && ::futimens(temp->fd, times) == 0;
     }
     ::close(in);
-    if (::close(temp->fd) != 0) ok = false;
     // Only a complete copy takes the target's name; an existing target is replaced
     // in one step, so it is either the old file or the whole new one.
-    if (ok && ::renameat(dirFd, temp->name.c_str(), dirFd, name.c_str()) != 0) ok = false;
+    if (ok) ok = commitTemp(dirFd, *temp, name, true).ok();
     if (!ok) {
-        ::unlinkat(dirFd, temp->name.c_str(), 0);
+        discardTemp(dirFd, *temp);
         report(readFailed ? "Error reading \r" + source + "\rCopy failed."
                           : "Error writing \r" + target + "\rCopy failed.");
         return false;

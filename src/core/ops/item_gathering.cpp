@@ -1,24 +1,28 @@
 #include "core/ops/item_gathering.h"
 
-#include <sys/stat.h>
-
-#include "platform/fileops.h"
+#include "platform/paths.h"
 
 namespace arbel::ops {
 
-namespace {
-
-bool existsPath(const std::string& p) {
-    struct stat st;
-    return ::lstat(p.c_str(), &st) == 0;
+ItemCounts countKinds(const std::vector<std::string>& items) {
+    ItemCounts c;
+    for (const auto& item : items) {
+        if (isFolderItself(item))
+            ++c.folders;
+        else
+            ++c.files;
+    }
+    return c;
 }
 
-bool isFolder(const std::string& p) {
-    struct stat st;
-    return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+bool isFolderPath(const std::string& p) {
+    return isFolder(p);
 }
 
-}  // namespace
+TargetState targetState(const std::string& path) {
+    if (isFolder(path)) return TargetState::Folder;
+    return pathExists(path) ? TargetState::NotAFolder : TargetState::Missing;
+}
 
 Gathered gatherItems(const GatherInput& in) {
     Gathered g;
@@ -27,7 +31,7 @@ Gathered gatherItems(const GatherInput& in) {
             // Rows whose file is gone since the search are left out.
             for (const auto& row : in.selectedRows) {
                 std::string full = joinPath(row.folder, row.name);
-                if (!existsPath(full)) continue;
+                if (!pathExists(full)) continue;
                 g.items.push_back(full);
                 if (g.firstItem.empty()) g.firstItem = full;
             }
@@ -45,7 +49,7 @@ Gathered gatherItems(const GatherInput& in) {
             for (const auto& name : in.selectedNames) {
                 std::string full = joinPath(in.windowFolder, name);
                 g.items.push_back(full);
-                if (g.firstItem.empty() && existsPath(full)) g.firstItem = full;
+                if (g.firstItem.empty() && pathExists(full)) g.firstItem = full;
             }
             break;
     }

@@ -3,6 +3,7 @@
 // selected folder, the selected entries of a folder window, or the selected rows
 // of the search results. Pure: the windows hand in what they show.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,16 @@ struct Gathered {
 };
 
 Gathered gatherItems(const GatherInput& in);
+
+// What the dialogs tell apart before a job starts.
+struct ItemCounts {
+    uint64_t files = 0, folders = 0;  // links to folders count as files
+};
+ItemCounts countKinds(const std::vector<std::string>& items);
+// True when `path` is a folder or a link to one.
+bool isFolderPath(const std::string& path);
+enum class TargetState { Folder, Missing, NotAFolder };
+// A copy's target folder: there, missing (may be created), or something else.
+TargetState targetState(const std::string& path);
 
 }  // namespace arbel::ops

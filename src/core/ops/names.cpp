@@ -74,6 +74,7 @@ RenameResult renameItem(const std::string& oldPath, std::string_view newName) {
         r.error = errnoError(oldPath);
         return r;
     }
+    r.wasFolder = S_ISDIR(os.st_mode);
     if (::lstat(r.newPath.c_str(), &ns) == 0) {
         if (!sameFile(os, ns)) {
             r.message = kNameInUse;

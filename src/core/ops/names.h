@@ -38,6 +38,7 @@ inline constexpr std::string_view kCannotRename = "Cannot rename ";
 
 struct RenameResult {
     bool renamed = false;
+    bool wasFolder = false;  // the item was a folder (not a link to one)
     std::string newPath;
     std::string message;  // for the user when not renamed
     Error error;

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/lists/attribute_filter.h"
+#include "core/lists/collate.h"
 #include "core/tree/tree_node.h"
 #include "core/tree/tree_paths.h"
 #include "platform/cancel.h"
@@ -45,13 +47,12 @@ inline constexpr TDriveTypes driveTypeBit(DriveType t) {
 }
 inline constexpr TDriveTypes kAllDriveTypes = 0x3F;
 
-// Attribute bits of a found folder, as the attribute filter reads them.
-enum : uint32_t { faReadOnly = 0x1, faHidden = 0x2, faSystem = 0x4, faDirectory = 0x10, faArchive = 0x20 };
+// The tree's attribute filter: a hidden, system or archive folder needs its kind
+// among `types`; a folder with none of those needs dtNormal. Read-only plays no part.
+AttributeFilter treeAttributeFilter(TDirTypes types);
 
-// The attribute filter on a folder's attribute word.
-bool passesAttributeFilter(uint32_t attr, TDirTypes types);
-
-// The search record handed to an OnFindDir hook.
+// The search record handed to an OnFindDir hook; Attr holds kAttr* bits (a folder
+// has kAttrDirectory).
 struct TDirRec {
     uint32_t Attr = 0;
     std::string Name;
@@ -174,7 +175,6 @@ public:
     // Volume node text: the caption; folder node text: the name.
     std::string nodeText(const TreeNode* node) const;
     const Volume* volumeOfNode(const TreeNode* node) const;
-    const std::vector<Volume>& volumes() const { return volumes_; }
     // Empty when the tree is consistent; otherwise one line per fault found.
     std::vector<std::string> checkConsistency() const;
 
@@ -202,12 +202,16 @@ private:
     void notifyEndInsert();
     void notifyBeginRemove(TreeNode* parent, int first, int last);
     void notifyEndRemove();
+    // Display order of names: the file lists' collation, ties broken by the bytes.
+    std::string sortKey(std::string_view name) const;
     TreeNode* insertChildSorted(TreeNode* parent, std::string name, int32_t tag, bool link);
     void sortChildren(TreeNode* parent);
     void renumber(TreeNode* parent, size_t from);
     void forgetNode(TreeNode* node);  // OnDeleteItem and dangling pointers, for a subtree
     void refreshVolume(size_t index, const VolumeState& state);
-    void rebuildVolumeParents();
+    void rebuildVolumeParents(const std::vector<Volume>& shown);
+    Volume& volumeAt(size_t index) const { return roots_[index]->volume_->volume; }
+    std::vector<Volume> shownVolumes() const;
     void collapseSubtree(TreeNode* node);
     // The selection-changed steps for node, whether or not it was selected before.
     void selectionChangedTo(TreeNode* node);
@@ -223,10 +227,8 @@ private:
     std::unique_ptr<VolumeSource> ownVolumeSource_;
     TreeObserver* observer_ = nullptr;
 
-    std::vector<std::unique_ptr<TreeNode>> roots_;
-    std::vector<Volume> volumes_;         // parallel to roots_
-    std::vector<std::string> captions_;   // parallel to roots_
-    std::vector<std::string> driveMask_;  // mount points of the last volume check, after DriveTypes
+    std::vector<std::unique_ptr<TreeNode>> roots_;  // the volume nodes, each with its record
+    std::vector<std::string> driveMask_;            // mount points of the last volume check, after DriveTypes
     bool resetting_ = false;
     // DriveDirs and DriveSerials, keyed by mount point.
     std::map<std::string, std::string> driveDirs_;
@@ -245,6 +247,7 @@ private:
     std::string initialDirectory_;
     std::string currentDirectory_;
     TrashPlaces trash_;
+    NameCollator collator_;
 };
 
 }  // namespace arbel::tree

@@ -9,9 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/volumes.h"
+
 namespace arbel::tree {
 
 class TDirTree;
+
+// What a volume node holds of its volume: the record of the last volume check and the
+// caption shown for it.
+struct VolumeRecord {
+    Volume volume;
+    std::string caption;
+};
 
 class TreeNode {
 public:
@@ -31,6 +40,18 @@ public:
     bool isVolume() const { return parent_ == nullptr; }
     // Rows a view shows under this node: its children, or the one placeholder row.
     int rowCount() const { return placeholder_ ? 1 : int(children_.size()); }
+    // The volume node this node lies on (itself for a volume node).
+    const TreeNode* volumeNode() const {
+        const TreeNode* n = this;
+        while (n->parent_) n = n->parent_;
+        return n;
+    }
+    // This node is `ancestor` or lies below it.
+    bool isWithin(const TreeNode* ancestor) const {
+        for (const TreeNode* n = this; n; n = n->parent_)
+            if (n == ancestor) return true;
+        return false;
+    }
 
 private:
     friend class TDirTree;
@@ -44,6 +65,7 @@ private:
     bool childrenChecked_ = false;  // every child was checked for subfolders
     bool expanded_ = false;
     bool link_ = false;
+    std::unique_ptr<VolumeRecord> volume_;  // volume nodes only
 };
 
 // What a view of the tree hears about, in the order models need it: each change of

@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
+#include "platform/paths.h"
 
 namespace arbel::tree {
 
@@ -85,11 +85,7 @@ bool isValidName(std::string_view name) {
 TrashPlaces TrashPlaces::system() {
     TrashPlaces t;
     t.uid = ::getuid();
-    std::string data;
-    if (const char* d = std::getenv("XDG_DATA_HOME"); d && *d == '/')
-        data = d;
-    else if (const char* h = std::getenv("HOME"); h && *h)
-        data = std::string(h) + "/.local/share";
+    const std::string data = dataHome();
     if (!data.empty()) t.homeTrash = nodeForm(data + "/Trash");
     return t;
 }

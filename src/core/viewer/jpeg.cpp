@@ -73,11 +73,12 @@ struct Decode {
             Argb* dst = pic.pixels.data() + size_t(y) * pic.width;
             const uint8_t* s = row.data();
             if (cmyk) {
-                // Adobe writes CMYK inverted; the usual product gives RGB.
+                // Adobe writes CMYK inverted; the usual product gives RGB, rounded to
+                // the nearest level (truncating would darken most pixels by one).
                 for (int x = 0; x < pic.width; ++x, s += 4) {
                     uint32_t k = s[3];
-                    dst[x] =
-                        0xFF000000u | ((s[0] * k / 255) << 16) | ((s[1] * k / 255) << 8) | (s[2] * k / 255);
+                    auto level = [k](uint32_t c) { return (c * k + 127) / 255; };
+                    dst[x] = 0xFF000000u | (level(s[0]) << 16) | (level(s[1]) << 8) | level(s[2]);
                 }
             } else {
                 for (int x = 0; x < pic.width; ++x, s += 3)

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/text/utf8.h"
 #include "core/viewer/file_bytes.h"
 
 namespace arbel::viewer {
@@ -66,43 +67,22 @@ char16_t shown(char16_t c) {
     return c;
 }
 
-bool decodeUtf8(std::string_view s, std::u16string& out) {
+// The paragraph as UTF-16 when it is valid UTF-8 throughout.
+bool fromUtf8(std::string_view s, std::u16string& out) {
     out.clear();
     out.reserve(s.size());
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const auto* end = p + s.size();
-    while (p < end) {
-        unsigned c = *p;
-        if (c < 0x80) {
-            out.push_back(shown(char16_t(c)));
-            ++p;
-            continue;
-        }
-        int extra;
-        uint32_t cp, min;
-        if ((c & 0xE0) == 0xC0) {
-            extra = 1, cp = c & 0x1F, min = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2, cp = c & 0x0F, min = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3, cp = c & 0x07, min = 0x10000;
-        } else {
-            return false;
-        }
-        if (end - p <= extra) return false;
-        for (int k = 1; k <= extra; ++k) {
-            if ((p[k] & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (p[k] & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    for (size_t i = 0; i < s.size();) {
+        char32_t cp;
+        size_t len = decodeUtf8(s, i, cp);
+        if (len == 0) return false;
         if (cp >= 0x10000) {
             cp -= 0x10000;
             out.push_back(char16_t(0xD800 + (cp >> 10)));
             out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
         } else {
-            out.push_back(char16_t(cp));
+            out.push_back(shown(char16_t(cp)));
         }
-        p += extra + 1;
+        i += len;
     }
     return true;
 }
@@ -111,7 +91,7 @@ bool decodeUtf8(std::string_view s, std::u16string& out) {
 
 std::u16string decodeParagraph(std::string_view bytes) {
     std::u16string out;
-    if (decodeUtf8(bytes, out)) return out;
+    if (fromUtf8(bytes, out)) return out;
     out.clear();
     for (unsigned char c : bytes) out.push_back(c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : shown(c));
     return out;
@@ -129,21 +109,7 @@ std::string toUtf8(std::u16string_view text) {
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = 0xFFFD;
         }
-        if (cp < 0x80) {
-            out += char(cp);
-        } else if (cp < 0x800) {
-            out += char(0xC0 | (cp >> 6));
-            out += char(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += char(0xE0 | (cp >> 12));
-            out += char(0x80 | ((cp >> 6) & 0x3F));
-            out += char(0x80 | (cp & 0x3F));
-        } else {
-            out += char(0xF0 | (cp >> 18));
-            out += char(0x80 | ((cp >> 12) & 0x3F));
-            out += char(0x80 | ((cp >> 6) & 0x3F));
-            out += char(0x80 | (cp & 0x3F));
-        }
+        appendUtf8(char32_t(cp), out);
     }
     return out;
 }

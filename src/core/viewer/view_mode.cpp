@@ -5,12 +5,12 @@
 #include <cstring>
 
 #include "core/viewer/file_bytes.h"
+#include "platform/paths.h"
 
 namespace arbel::viewer {
 
 std::string extensionOf(std::string_view path) {
-    size_t slash = path.rfind('/');
-    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const std::string name = baseName(path);
     size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || dot == 0) return {};
     std::string ext(name.substr(dot + 1));
@@ -63,8 +63,7 @@ Result<ViewKind> chooseViewKindForFile(const std::string& path) {
 }
 
 std::string infoLine(std::string_view path, std::string_view sizeText) {
-    size_t slash = path.rfind('/');
-    std::string name(slash == std::string_view::npos ? path : path.substr(slash + 1));
+    std::string name = baseName(path);
     for (char& c : name)
         if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
     std::string line = " " + name + " ";

@@ -48,7 +48,7 @@ void renameIt(Tmdimain& frame, commands::CaseMode mode) {
             // The tree's selection handler must know the rename is ours.
             std::optional<ScopedRefreshSignal> signal;
             if (isAuto) signal.emplace(st, RefreshSignal::Lowercase);
-            treeFolderRenamed(frame, commands::joinPath(folder, done->oldName), done->newName);
+            treeFolderRenamed(frame, joinPath(folder, done->oldName), done->newName);
         }
     }
 

@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <cstdlib>
 
+#include "core/app/file_system.h"
 #include "core/commands/menus.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/commands_support.h"
@@ -163,16 +163,11 @@ void Tmdimain::attribbutRightClick() {
 // Jumps to the folder of the user's application entries (the Start Menu of old).
 void Tmdimain::SpeedButton2RightClick() {
     if (!treeTarget(*this)) return;
-    std::string dataHome;
-    if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x == '/') {
-        dataHome = x;
-    } else if (const char* home = std::getenv("HOME"); home && *home) {
-        dataHome = std::string(home) + "/.local/share";
-    }
-    if (dataHome.empty()) return;
+    const std::string data = dataHome();
+    if (data.empty()) return;
     FrozenUpdates frozen(clientArea());
     // The auto-folder window follows the tree's selection.
-    treeSelectFolder(*this, dataHome + "/applications");
+    treeSelectFolder(*this, data + "/applications");
 }
 
 }  // namespace arbel::ui

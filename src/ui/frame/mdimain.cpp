@@ -139,6 +139,7 @@ void Tmdimain::Timer1Timer() {
         findme();
         state_.startupPhase = false;
     }
+    emit startupFinished();
     // A check of the start (the run script's test) asks for this: it ends the
     // program once the frame is shown with its first windows, and its exit
     // code says whether they are there.

@@ -1,13 +1,11 @@
 #include "ui/icons/type_icons.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QFile>
 #include <QMimeDatabase>
 #include <QStyle>
+
+#include "core/lists/desktop_entry.h"
 
 namespace arbel::ui {
 
@@ -23,15 +21,8 @@ bool endsWithDesktop(const std::string& path) {
     return true;
 }
 
-bool isExecutableFile(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0111);
-}
-
 QString nameOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    return QFile::decodeName(QByteArray::fromStdString(name));
+    return QFile::decodeName(QByteArray::fromStdString(baseName(path)));
 }
 
 QIcon styleIcon(int which) {
@@ -86,32 +77,7 @@ QString TypeIconCache::cacheKey(const std::string& path, const QString& contentT
 }
 
 QString TypeIconCache::desktopEntryIcon(const std::string& path) {
-    // Only a regular file is read, and only its start: a FIFO named x.desktop never blocks us.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
-    if (fd < 0) return {};
-    struct stat st;
-    QByteArray data;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        data.resize(65536);
-        ssize_t n = ::read(fd, data.data(), data.size());
-        data.resize(n > 0 ? int(n) : 0);
-    }
-    ::close(fd);
-    bool inEntry = false;
-    for (const QByteArray& raw : data.split('\n')) {
-        QByteArray line = raw.trimmed();
-        if (line.startsWith('[')) {
-            if (inEntry) break;
-            inEntry = line == "[Desktop Entry]";
-            continue;
-        }
-        if (inEntry && line.startsWith("Icon")) {
-            int eq = line.indexOf('=');
-            if (eq < 0 || line.left(eq).trimmed() != "Icon") continue;
-            return QString::fromUtf8(line.mid(eq + 1).trimmed());
-        }
-    }
-    return {};
+    return QString::fromStdString(arbel::desktopEntryIcon(path));
 }
 
 QIcon TypeIconCache::file(const std::string& path, const QString& contentType) {

@@ -10,7 +10,7 @@
 #include <QString>
 #include <string>
 
-#include "platform/volumes.h"
+#include "core/app/file_system.h"
 
 namespace arbel::ui {
 

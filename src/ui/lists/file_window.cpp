@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
@@ -14,9 +15,9 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "core/app/file_system.h"
 #include "core/lists/list_format.h"
 #include "core/lists/whatdisk.h"
-#include "platform/volumes.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
 #include "ui/frame/view_panel.h"
@@ -31,20 +32,6 @@ namespace {
 constexpr int kRightTimerMs = 500;
 constexpr int kStillPixels = 10;
 const char* const kMaroon = "color: #800000;";
-
-std::string parentOf(const std::string& folder) {
-    if (folder == "/" || folder.empty()) return folder;
-    std::size_t slash = folder.rfind('/');
-    if (slash == std::string::npos) return folder;
-    return slash == 0 ? std::string("/") : folder.substr(0, slash);
-}
-
-std::string joinPath(const std::string& folder, std::string_view name) {
-    std::string p = folder;
-    if (p.empty() || p.back() != '/') p.push_back('/');
-    p += name;
-    return p;
-}
 
 }  // namespace
 
@@ -360,7 +347,34 @@ void FileWindow::onProgress(qulonglong entries) {
 
 void FileWindow::onReadFinished(bool) {
     afterRead();
+    applyPendingSelection();
     emit listRead();
+}
+
+void FileWindow::selectNames(std::vector<std::string> names) {
+    pendingSelection_ = std::move(names);
+    if (!reading()) applyPendingSelection();
+}
+
+void FileWindow::applyPendingSelection() {
+    if (pendingSelection_.empty()) return;
+    const std::vector<std::string> names = std::move(pendingSelection_);
+    pendingSelection_.clear();
+    QItemSelection rows;
+    QModelIndex first;
+    for (const std::string& name : names) {
+        const long row = model_->core().findName(name);
+        if (row < 0) continue;
+        const QModelIndex index = model_->index(static_cast<int>(row), 0);
+        rows.select(index, index);
+        if (!first.isValid()) first = index;
+    }
+    if (!first.isValid()) return;
+    QItemSelectionModel* selection = FileList1->selectionModel();
+    selection->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    selection->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    FileList1->currentView()->scrollTo(first);
+    selectionChanged();
 }
 
 void FileWindow::afterRead() {
@@ -432,7 +446,7 @@ void FileWindow::BitBtn1Click() {
     frame().activateChild(this);
     const std::string& here = shownFolder();
     if (atVolumeRoot(here)) return;
-    state().targetFolder = parentOf(here);
+    state().targetFolder = parentPath(here);
     updateWith(RefreshSignal::Format);
 }
 

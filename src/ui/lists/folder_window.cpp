@@ -1,19 +1,9 @@
 #include "ui/lists/folder_window.h"
 
-#include <sys/stat.h>
-
+#include "core/app/file_system.h"
 #include "ui/frame/mdimain.h"
 
 namespace arbel::ui {
-
-namespace {
-
-bool isFolder(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-}  // namespace
 
 Tmdisublist::Tmdisublist(Tmdimain& frame, std::string folder) : FileWindow(frame, ActiveKind::List) {
     applyStoredSettings(config::keys::ListStyle, config::keys::ListFolder);

@@ -1,7 +1,5 @@
 #include "ui/ops/copier.h"
 
-#include <sys/stat.h>
-
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -9,10 +7,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <set>
 
 #include "core/config/settings.h"
+#include "core/ops/after_effects.h"
 #include "core/ops/dialog_text.h"
+#include "core/ops/item_gathering.h"
 #include "core/ops/names.h"
 #include "core/ops/shell_file_op.h"
 #include "platform/fileops.h"
@@ -30,11 +29,6 @@ namespace {
 std::string bytesOf(const QString& s) {
     QByteArray b = s.toUtf8();
     return std::string(b.constData(), size_t(b.size()));
-}
-
-bool isFolder(const std::string& p) {
-    struct stat st;
-    return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 void fillHistory(QComboBox* box, const std::vector<std::string>& entries) {
@@ -144,11 +138,17 @@ void Tcopier::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void Tcopier::closeEvent(QCloseEvent* event) {
+    // A running job ends first: its result still has to reach the windows.
+    if (job_ && job_->running()) {
+        event->ignore();
+        return;
+    }
     frame_.dialogClosed(DialogTag::Copier);
     QDialog::closeEvent(event);
 }
 
 void Tcopier::Button1Click() {
+    if (job_) return;  // the job runs; Enter on the frame cannot start another
     std::string newName;
     bool rename = renbox->isEnabled() && renbox->isChecked();
     if (rename) {
@@ -169,9 +169,8 @@ void Tcopier::Button1Click() {
         close();
         return;
     }
-    if (!isFolder(target)) {
-        struct stat st;
-        if (::lstat(target.c_str(), &st) == 0) {
+    if (ops::TargetState state = ops::targetState(target); state != ops::TargetState::Folder) {
+        if (state == ops::TargetState::NotAFolder) {
             showMessage(this, displayPath(errnoError(target, ENOTDIR).describe()));
             return;
         }
@@ -194,46 +193,24 @@ void Tcopier::Button1Click() {
     op.NoConfirmation = autobox->isChecked();
     op.AutoMakeDir = true;
     if (rename) op.TargetName = newName;
-    attachRunner(op, &frame_);
-    if (mode_ == Mode::Copy)
-        op.Copy(target);
-    else
-        op.Move(target);
-    afterRun(op.lastResult(), target);
-
-    reportWriteErrors(&frame_, [&] {
-        config::IniFile& ini = frame_.config();
-        ini.writeHistory(config::sections::Copies, ops::updatedHistory(target, historyOf(ComboBox1)));
-        if (rename)
-            ini.writeHistory(config::sections::Renames, ops::updatedHistory(newName, historyOf(ComboBox2)));
-    });
-    close();
+    auto job = op.prepare(mode_ == Mode::Copy ? ops::Operation::Copy : ops::Operation::Move, target);
+    job_ = runFileOperation(
+        this, &frame_, std::move(job), {op.Animate, QString::fromStdString(op.ProgressTitle)},
+        [this, target, newName, rename](const ops::OperationResult& result) {
+            afterRun(result);
+            reportWriteErrors(&frame_, [&] {
+                config::IniFile& ini = frame_.config();
+                ini.writeHistory(config::sections::Copies, ops::updatedHistory(target, historyOf(ComboBox1)));
+                if (rename)
+                    ini.writeHistory(config::sections::Renames,
+                                     ops::updatedHistory(newName, historyOf(ComboBox2)));
+            });
+            close();
+        });
 }
 
-void Tcopier::afterRun(const ops::OperationResult& result, const std::string& target) {
-    FrozenUpdates frozen(frame_.clientArea());
-    std::set<std::string> sourceFolders;
-    for (const auto& item : result.items) {
-        sourceFolders.insert(parentPath(item.source));
-        if (item.outcome == ops::Outcome::NotDone) continue;
-        if (isFolder(item.target) && item.outcome != ops::Outcome::Skipped)
-            treeAddFolder(frame_, item.target);
-        // A moved folder leaves the tree; one that stayed (skipped, failed) keeps its node.
-        struct stat st;
-        if (mode_ == Mode::Move && ::lstat(item.source.c_str(), &st) != 0) {
-            treeRemoveFolder(frame_, item.source);
-            for (ChildWindow* w : frame_.windowsAtOrBelow(item.source)) {
-                if (w->kind() == ActiveKind::List) w->close();
-            }
-        }
-    }
-    refreshFolder(frame_, target);
-    if (mode_ == Mode::Move || source_.fromSearch) {
-        for (const auto& folder : sourceFolders) refreshFolder(frame_, folder);
-    }
-    // Moved results are no longer where the list says.
-    if (mode_ == Mode::Move && source_.fromSearch)
-        if (Tfindform* find = Tfindform::instance()) find->dropVanishedRows();
+void Tcopier::afterRun(const ops::OperationResult& result) {
+    applyAfterEffects(frame_, ops::afterEffects(result, source_.fromSearch));
 }
 
 }  // namespace arbel::ui

@@ -4,6 +4,7 @@
 // name, then brings the tree and the windows on the source and target up to date.
 
 #include <QDialog>
+#include <QPointer>
 
 #include "core/ops/file_operation.h"
 #include "ui/ops/dialog_source.h"
@@ -12,6 +13,10 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+
+namespace arbel::ui {
+class BackgroundJob;
+}
 
 namespace arbel::ui {
 
@@ -52,11 +57,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void afterRun(const ops::OperationResult& result, const std::string& target);
+    void afterRun(const ops::OperationResult& result);
     Tmdimain& frame_;
     Mode mode_;
     DialogSource source_;
     std::string presetTarget_;
+    QPointer<BackgroundJob> job_;  // the copy or move, while it runs
 };
 
 inline constexpr const char* kCopyLabel = "Copy Item(s) to:";

@@ -1,18 +1,15 @@
 #include "ui/ops/deleter.h"
 
-#include <sys/stat.h>
-
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <set>
 
 #include "core/config/settings.h"
+#include "core/ops/after_effects.h"
 #include "core/ops/dialog_text.h"
 #include "core/ops/shell_file_op.h"
-#include "platform/fileops.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
@@ -73,11 +70,17 @@ Tdel* Tdel::open(Tmdimain& frame) {
 }
 
 void Tdel::closeEvent(QCloseEvent* event) {
+    // A running job ends first: its result still has to reach the windows.
+    if (job_ && job_->running()) {
+        event->ignore();
+        return;
+    }
     frame_.dialogClosed(DialogTag::Delete);
     QDialog::closeEvent(event);
 }
 
 void Tdel::Button1Click() {
+    if (job_) return;  // the job runs; Enter on the frame cannot start another
     bool recycle = CheckBox1->isChecked();
     reportWriteErrors(this, [&] {
         config::setFlag(frame_.config(), config::keys::Recycle, recycle);
@@ -88,47 +91,17 @@ void Tdel::Button1Click() {
         close();
         return;
     }
-    // Folders among the items, remembered before they go.
-    std::set<std::string> folders;
-    for (const auto& item : source_.gathered.items) {
-        struct stat st;
-        if (::lstat(item.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) folders.insert(item);
-    }
     ops::ItemList list;
     list.items = source_.gathered.items;
     ops::TShellFileOp op(list);
     op.NoConfirmation = !CheckBox2->isChecked();
-    attachRunner(op, &frame_);
-    if (recycle)
-        op.Recycle();
-    else
-        op.Delete();
-
-    FrozenUpdates frozen(frame_.clientArea());
-    std::set<std::string> parents;
-    for (const auto& item : op.lastResult().items) {
-        parents.insert(parentPath(item.source));
-        struct stat st;
-        if (::lstat(item.source.c_str(), &st) == 0) continue;  // still there: keeps its entry
-        if (folders.count(item.source)) treeRemoveFolder(frame_, item.source);
-        // Windows on the deleted folder or below it close; the auto-folder window
-        // follows to the parent instead. Only real path matches count.
-        for (ChildWindow* w : frame_.windowsAtOrBelow(item.source)) {
-            if (w->kind() == ActiveKind::Auto) {
-                frame_.state().targetFolder = parentPath(item.source);
-                ScopedRefreshSignal signal(frame_.state(), RefreshSignal::Deletes);
-                w->refreshWindow(RefreshSignal::Deletes);
-            } else if (w->kind() == ActiveKind::List ||
-                       (w->kind() == ActiveKind::Viewer && !w->isAutoViewer())) {
-                w->close();
-            }
-        }
-    }
-    for (const auto& p : parents) refreshFolder(frame_, p);
-    // Rows of deleted results go; a result that could not be deleted stays listed.
-    if (source_.fromSearch)
-        if (Tfindform* find = Tfindform::instance()) find->dropVanishedRows();
-    close();
+    auto job = op.prepare(recycle ? ops::Operation::Recycle : ops::Operation::Delete);
+    job_ = runFileOperation(this, &frame_, std::move(job),
+                            {op.Animate, QString::fromStdString(op.ProgressTitle)},
+                            [this](const ops::OperationResult& result) {
+                                applyAfterEffects(frame_, ops::afterEffects(result, source_.fromSearch));
+                                close();
+                            });
 }
 
 }  // namespace arbel::ui

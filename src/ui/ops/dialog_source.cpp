@@ -1,7 +1,5 @@
 #include "ui/ops/dialog_source.h"
 
-#include <sys/stat.h>
-
 #include "core/ops/item_list.h"
 #include "core/tree/dir_tree.h"
 #include "ui/frame/mdimain.h"
@@ -12,14 +10,9 @@
 namespace arbel::ui {
 
 void countKinds(DialogSource& source) {
-    source.files = source.folders = 0;
-    for (const auto& item : source.gathered.items) {
-        struct stat st;
-        if (::lstat(item.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-            ++source.folders;
-        else
-            ++source.files;
-    }
+    ops::ItemCounts c = ops::countKinds(source.gathered.items);
+    source.files = c.files;
+    source.folders = c.folders;
 }
 
 DialogSource gatherFromFrame(Tmdimain& frame) {

@@ -1,15 +1,13 @@
 #include "ui/ops/newdir.h"
 
-#include <sys/stat.h>
-
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/ops/item_gathering.h"
 #include "core/ops/names.h"
-#include "platform/fileops.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
@@ -22,8 +20,7 @@ namespace arbel::ui {
 std::string Tnewd::parentFor(const DialogSource& source) {
     if (source.kind == ActiveKind::List || source.kind == ActiveKind::Auto) {
         const std::string& first = source.gathered.firstItem;
-        struct stat st;
-        if (!first.empty() && ::stat(first.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return first;
+        if (!first.empty() && ops::isFolderPath(first)) return first;
     }
     return source.windowFolder;
 }

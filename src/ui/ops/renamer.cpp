@@ -1,15 +1,14 @@
 #include "ui/ops/renamer.h"
 
-#include <sys/stat.h>
-
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/app/file_system.h"
+#include "core/ops/after_effects.h"
 #include "core/ops/names.h"
-#include "platform/fileops.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
@@ -74,25 +73,13 @@ void Tren::Button1Click() {
     std::string newName(typed.constData(), size_t(typed.size()));
     // An unchanged field keeps the original bytes, which may not be valid UTF-8.
     if (Edit1->text() == displayPath(baseName(old_))) newName = baseName(old_);
-    struct stat st;
-    bool wasFolder = ::lstat(old_.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     ops::RenameResult r = ops::renameItem(old_, newName);
     if (!r.renamed) {
         keepOpen_ = false;
         showMessage(this, displayPath(r.message));
         return;
     }
-    FrozenUpdates frozen(frame_.clientArea());
-    std::string folder = parentPath(old_);
-    if (wasFolder && r.newPath != old_) {
-        treeRenameFolder(frame_, old_, newName);
-        // Windows on the renamed folder or below it now show the new path.
-        for (ChildWindow* w : frame_.windowsAtOrBelow(old_)) {
-            std::string rest = w->shownPath().substr(old_.size());
-            w->setShownPath(r.newPath + rest);
-        }
-    }
-    frame_.cappything(folder);
+    applyAfterEffects(frame_, ops::afterRename(old_, r.newPath, r.wasFolder));
     if (source_.fromSearch)
         if (Tfindform* find = Tfindform::instance()) find->renameResult(old_, baseName(r.newPath));
     old_ = r.newPath;

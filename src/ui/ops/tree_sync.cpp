@@ -1,7 +1,10 @@
 #include "ui/ops/tree_sync.h"
 
+#include "core/app/file_system.h"
 #include "core/tree/dir_tree.h"
+#include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
+#include "ui/search/findform.h"
 #include "ui/tree/mdisubdir.h"
 
 namespace arbel::ui {
@@ -12,6 +15,19 @@ namespace {
 std::string nodeForm(const std::string& folder) {
     if (!folder.empty() && folder.back() == '/') return folder;
     return folder + "/";
+}
+
+void closeWindowsOnGonePath(Tmdimain& frame, const std::string& path, const ops::AfterEffects& fx) {
+    for (ChildWindow* w : frame.windowsAtOrBelow(path)) {
+        if (w->kind() == ActiveKind::Auto && fx.autoFolderMovesUp) {
+            frame.state().targetFolder = parentPath(path);
+            ScopedRefreshSignal signal(frame.state(), RefreshSignal::Deletes);
+            w->refreshWindow(RefreshSignal::Deletes);
+        } else if (w->kind() == ActiveKind::List ||
+                   (fx.closeViewers && w->kind() == ActiveKind::Viewer && !w->isAutoViewer())) {
+            w->close();
+        }
+    }
 }
 
 }  // namespace
@@ -27,6 +43,24 @@ void treeRemoveFolder(Tmdimain& frame, const std::string& folder) {
 void treeRenameFolder(Tmdimain& frame, const std::string& oldPath, const std::string& newName) {
     if (Tmdisubdir* tree = Tmdisubdir::of(frame))
         (void)tree->DirTree1().RenameDir(nodeForm(oldPath), newName);
+}
+
+void applyAfterEffects(Tmdimain& frame, const ops::AfterEffects& fx) {
+    FrozenUpdates frozen(frame.clientArea());
+    for (const auto& folder : fx.treeAdd) treeAddFolder(frame, folder);
+    for (const auto& folder : fx.treeRemove) treeRemoveFolder(frame, folder);
+    for (const auto& path : fx.gone) closeWindowsOnGonePath(frame, path, fx);
+    for (const auto& r : fx.renamed) {
+        treeRenameFolder(frame, r.from, baseName(r.to));
+        for (ChildWindow* w : frame.windowsAtOrBelow(r.from)) {
+            std::string rest = w->shownPath().substr(r.from.size());
+            w->setShownPath(r.to + rest);
+        }
+    }
+    for (const auto& folder : fx.refresh)
+        if (!folder.empty()) frame.cappything(folder);
+    if (fx.dropVanishedResults)
+        if (Tfindform* find = Tfindform::instance()) find->dropVanishedRows();
 }
 
 }  // namespace arbel::ui

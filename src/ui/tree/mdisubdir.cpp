@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/app/file_system.h"
 #include "core/app/placement.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
@@ -220,9 +221,8 @@ void Tmdisubdir::buildMenus() {
 
 void Tmdisubdir::FormCreate() {
     tree_->readDrives();
-    const char* home = std::getenv("HOME");
     const std::string start =
-        tree::startFolder(frame().config().readString(kWindowsSection, "dirload", ""), home ? home : "");
+        tree::startFolder(frame().config().readString(kWindowsSection, "dirload", ""), homeFolder());
     (void)tree_->GoToDir(start);
     if (tree::TreeNode* n = tree_->selected()) {
         tree_->expandNode(n);

@@ -2,7 +2,7 @@
 
 #include <QSocketNotifier>
 
-#include "platform/mount_watch.h"
+#include "core/app/file_system.h"
 
 namespace arbel::ui {
 

@@ -10,7 +10,6 @@
 #include <string>
 
 #include "core/viewer/gif_player.h"
-#include "platform/result.h"
 
 namespace arbel::ui {
 

@@ -1,7 +1,5 @@
 #include "ui/viewer/mdiview.h"
 
-#include <sys/stat.h>
-
 #include <QBuffer>
 #include <QContextMenuEvent>
 #include <QImageReader>
@@ -11,6 +9,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "core/app/file_system.h"
 #include "core/config/settings.h"
 #include "core/viewer/file_bytes.h"
 #include "core/viewer/jpeg.h"
@@ -29,11 +28,6 @@ namespace {
 
 const QString kSpeedTitle = QStringLiteral("Gif Animation Speed");
 const QString kSpeedPrompt = QStringLiteral("Type a new number value");
-
-bool isRegularFile(const std::string& path) {
-    struct stat st {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 QString sizeText(int w, int h) {
     return QStringLiteral("%1x%2").arg(w).arg(h);

@@ -12,7 +12,6 @@
 
 #include "core/viewer/text_document.h"
 #include "core/viewer/text_layout.h"
-#include "platform/result.h"
 
 namespace arbel::ui {
 

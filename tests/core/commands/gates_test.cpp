@@ -220,12 +220,5 @@ TEST_F(OpenRoutes, FileViewerOnlyForAnExistingFile) {
     EXPECT_EQ(fileViewerTarget(tree(false), in, fs), std::nullopt);
 }
 
-TEST(Paths, JoinAndParentHandleTheRoot) {
-    EXPECT_EQ(joinPath("/", "etc"), "/etc");
-    EXPECT_EQ(joinPath("/home/ann", "a b"), "/home/ann/a b");
-    EXPECT_EQ(parentFolder("/etc"), "/");
-    EXPECT_EQ(parentFolder("/home/ann/x.txt"), "/home/ann");
-}
-
 }  // namespace
 }  // namespace arbel::commands

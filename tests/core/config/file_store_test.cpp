@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -13,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "core/config/file_store.h"
 #include "core/config/ini_file.h"
 #include "support/temp_dir.h"
 
@@ -174,6 +176,63 @@ TEST(FileStore, KilledWriterLeavesAWholeFile) {
     IniFile ini(path);
     ini.writeString("gen", "first", "done");
     EXPECT_EQ(ini.readString("gen", "first", ""), "done");
+}
+
+TEST(FileStore, TwoProcessesSavingAtOnceKeepEachOthersKeys) {
+    TempDir dir;
+    std::string path = dir.writeFile("Arbelwin.cfg", "[q]\nstart=1\n");
+    constexpr int kKeys = 150;
+    int go[2];
+    ASSERT_EQ(::pipe(go), 0);
+    std::vector<pid_t> writers;
+    for (int w = 0; w < 2; ++w) {
+        pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            char c;
+            ::close(go[1]);
+            if (::read(go[0], &c, 1) != 0) ::_exit(2);  // both start when the pipe closes
+            IniFile ini(path);
+            for (int i = 0; i < kKeys; ++i)
+                ini.writeInteger("q", "w" + std::to_string(w) + "k" + std::to_string(i), i);
+            ::_exit(0);
+        }
+        writers.push_back(pid);
+    }
+    ::close(go[0]);
+    ::close(go[1]);
+    for (pid_t pid : writers) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    IniFile ini(path);
+    EXPECT_EQ(ini.readSection("q").size(), size_t(2 * kKeys + 1));
+    EXPECT_EQ(ini.readInteger("q", "w1k149", -1), 149);
+    EXPECT_EQ(ini.readInteger("q", "w0k149", -1), 149);
+}
+
+TEST(FileStore, AStuckLockHolderDelaysAWriteOnlyByTheTimeLimit) {
+    TempDir dir;
+    std::string path = dir.writeFile("Arbelwin.cfg", "[q]\nk=1\n");
+    {
+        UpdateLock first = lockForUpdate(path);
+        ASSERT_TRUE(first.held());
+        auto start = std::chrono::steady_clock::now();
+        UpdateLock second = lockForUpdate(path, {}, 150);
+        auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_FALSE(second.held());
+        EXPECT_GE(waited, std::chrono::milliseconds(140));
+        EXPECT_LT(waited, std::chrono::seconds(2));
+    }
+    // Released with its holder; the waiter that gave up may still hold it for a
+    // moment before it lets go, so this one waits a little.
+    EXPECT_TRUE(lockForUpdate(path, {}, 1000).held());
+    // The lock is the one of the folder holding the file a link points to.
+    std::string link = dir.makeLink("links/linked.cfg", "../Arbelwin.cfg");
+    UpdateLock viaLink = lockForUpdate(link);
+    EXPECT_TRUE(viaLink.held());
+    EXPECT_FALSE(lockForUpdate(path, {}, 0).held());
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -80,6 +82,82 @@ TEST(Jpeg, DecodesColourGreyAndProgressiveInTrueColour) {
                 EXPECT_LT(channel(right, 16), 40);
             }
         }
+    }
+}
+
+// A four-channel picture (inverted CMYK as Adobe writes it), stored as CMYK or YCCK.
+std::string encodeCmyk(int w, int h, J_COLOR_SPACE stored) {
+    jpeg_compress_struct c{};
+    jpeg_error_mgr err{};
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* mem = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &mem, &size);
+    c.image_width = w;
+    c.image_height = h;
+    c.input_components = 4;
+    c.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&c);
+    jpeg_set_colorspace(&c, stored);
+    jpeg_set_quality(&c, 90, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<unsigned char> row(size_t(w) * 4);
+    while (c.next_scanline < c.image_height) {
+        for (int x = 0; x < w; ++x) {
+            row[x * 4] = static_cast<unsigned char>(x * 7);
+            row[x * 4 + 1] = static_cast<unsigned char>(255 - x * 3);
+            row[x * 4 + 2] = static_cast<unsigned char>(c.next_scanline * 5);
+            row[x * 4 + 3] = static_cast<unsigned char>(128 + x);
+        }
+        JSAMPROW r[1] = {row.data()};
+        jpeg_write_scanlines(&c, r, 1);
+    }
+    jpeg_finish_compress(&c);
+    std::string out(reinterpret_cast<char*>(mem), size);
+    jpeg_destroy_compress(&c);
+    std::free(mem);
+    return out;
+}
+
+// What libjpeg itself decodes: the CMYK samples, four a pixel.
+std::vector<unsigned char> libjpegCmyk(const std::string& data) {
+    jpeg_decompress_struct d{};
+    jpeg_error_mgr err{};
+    d.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&d);
+    jpeg_mem_src(&d, reinterpret_cast<const unsigned char*>(data.data()), data.size());
+    jpeg_read_header(&d, TRUE);
+    d.out_color_space = JCS_CMYK;
+    d.dct_method = JDCT_ISLOW;
+    jpeg_start_decompress(&d);
+    std::vector<unsigned char> out(size_t(d.output_width) * d.output_height * 4);
+    while (d.output_scanline < d.output_height) {
+        JSAMPROW r[1] = {out.data() + size_t(d.output_scanline) * d.output_width * 4};
+        jpeg_read_scanlines(&d, r, 1);
+    }
+    jpeg_finish_decompress(&d);
+    jpeg_destroy_decompress(&d);
+    return out;
+}
+
+TEST(Jpeg, CmykAndYcckBecomeRgbRoundedToTheNearestLevel) {
+    for (J_COLOR_SPACE stored : {JCS_CMYK, JCS_YCCK}) {
+        std::string data = encodeCmyk(32, 16, stored);
+        auto pic = decode(data);
+        ASSERT_TRUE(pic.ok()) << pic.error().message;
+        ASSERT_EQ(pic->width, 32);
+        ASSERT_EQ(pic->height, 16);
+        std::vector<unsigned char> cmyk = libjpegCmyk(data);
+        int wrong = 0;
+        for (size_t i = 0; i < pic->pixels.size(); ++i) {
+            const unsigned char* s = &cmyk[i * 4];
+            auto level = [&](int c) { return int(std::lround(c * s[3] / 255.0)); };
+            Argb p = pic->pixels[i];
+            if (channel(p, 16) != level(s[0]) || channel(p, 8) != level(s[1]) || channel(p, 0) != level(s[2]))
+                ++wrong;
+        }
+        EXPECT_EQ(wrong, 0) << (stored == JCS_YCCK ? "YCCK" : "CMYK");
     }
 }
 

@@ -150,7 +150,7 @@ private slots:
         // Rows come in batches while a search runs; a later one is longer.
         f->results()->append({{folder, kLong.toStdString(), 1, 0, 0}});
         f->resize(1800, 400);
-        QWidget* vp = f->ListBox1->viewport();
+        QWidget* vp = f->resultsView->viewport();
         QTRY_VERIFY(drawn_text::of(vp).contains(QString::fromStdString(folder)));
         QVERIFY(drawn_text::of(vp).contains(kLong));
 

@@ -1,0 +1,34 @@
+// Folder Size the way the frame runs it: one job over one folder.
+//   bench_folder_size FOLDER            one count (timed by bench/run)
+//   bench_folder_size --memory FOLDER   prints the totals, the job's peak bookkeeping
+//                                       and the process's peak resident memory
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "core/lists/folder_size.h"
+
+int main(int argc, char** argv) {
+    bool memory = argc == 3 && std::strcmp(argv[1], "--memory") == 0;
+    if (argc != 2 && !memory) {
+        std::fprintf(stderr, "usage: bench_folder_size [--memory] FOLDER\n");
+        return 2;
+    }
+    arbel::FolderSizeJob job({argv[memory ? 2 : 1]});
+    arbel::CancelToken cancel;
+    if (!job.run(cancel)) return 1;
+    const arbel::FolderSize& s = job.results().front();
+    if (memory) {
+        struct rusage ru;
+        ::getrusage(RUSAGE_SELF, &ru);
+        std::printf(
+            "folder-size: %llu files in %llu folders, %llu bytes (%llu on disk); "
+            "job peak %.1f KiB, process peak RSS %ld KiB\n",
+            static_cast<unsigned long long>(s.files), static_cast<unsigned long long>(s.folders),
+            static_cast<unsigned long long>(s.bytes), static_cast<unsigned long long>(s.allocated),
+            static_cast<double>(job.peakMemory()) / 1024.0, ru.ru_maxrss);
+    }
+    return s.files > 0 ? 0 : 1;
+}
