@@ -3,6 +3,7 @@
 #include <QMenuBar>
 
 #include "ui/frame/mdimain.h"
+#include "ui/frame/menu_letters.h"
 #include "ui/frame/typed_keys.h"
 
 namespace arbel::ui {
@@ -162,6 +163,8 @@ FrameActions::FrameActions(Tmdimain& frame) {
     QObject::connect(exit, &QAction::triggered, &frame, &Tmdimain::Exit1Click);
     bar->addAction(exit);
     actions_[static_cast<int>(FrameAction::MenuBarExit)] = exit;
+    // "S&ort by" shares its letter with "Files &Only".
+    for (QMenu* m : menus_) cycleSharedLetters(m);
 }
 
 }  // namespace arbel::ui

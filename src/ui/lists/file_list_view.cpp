@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QTreeView>
 
+#include "ui/app/whole_names.h"
 #include "ui/frame/view_panel.h"
 #include "ui/lists/file_list.h"
 
@@ -14,8 +15,8 @@ namespace arbel::ui {
 
 namespace {
 
-// Report columns: name, extension, size, attributes, modified, then the
-// three key cells, which stay hidden.
+// Report columns: name (as wide as the longest name), extension, size,
+// attributes, modified, then the three key cells, which stay hidden.
 constexpr int kWidths[TFileList::ColumnCount] = {180, 55, 95, 60, 140, 0, 0, 0};
 
 }  // namespace
@@ -35,6 +36,7 @@ TFileListView::TFileListView(TFileList& model, QWidget* parent)
     list_->setResizeMode(QListView::Adjust);
     list_->setMovement(QListView::Static);
     list_->setWordWrap(false);
+    list_->setTextElideMode(Qt::ElideMiddle);
     setupView(list_);
 
     report_ = new QTreeView(this);
@@ -47,13 +49,17 @@ TFileListView::TFileListView(TFileList& model, QWidget* parent)
     report_->header()->setSectionsClickable(true);
     report_->header()->setSectionsMovable(false);
     report_->header()->setStretchLastSection(false);
+    report_->setTextElideMode(Qt::ElideMiddle);
     setupView(report_);
+    report_->setColumnWidth(TFileList::ColName, kWidths[TFileList::ColName]);
     applyColumnWidths();
     connect(report_->header(), &QHeaderView::sectionClicked, this, [this](int section) {
         FileInfo info = TFileList::infoOfColumn(section);
         if (info != FileInfo::All) emit headerClicked(info);
     });
     connect(&model_, &QAbstractItemModel::modelReset, this, &TFileListView::applyColumnWidths);
+    wholeList_ = new WholeNames(list_);
+    new WholeNames(report_, {TFileList::ColName});
 
     addWidget(list_);
     addWidget(report_);
@@ -79,7 +85,8 @@ void TFileListView::setupView(QAbstractItemView* view) {
 void TFileListView::applyColumnWidths() {
     for (int c = 0; c < TFileList::ColumnCount; ++c) {
         report_->setColumnHidden(c, kWidths[c] == 0);
-        if (kWidths[c]) report_->setColumnWidth(c, kWidths[c]);
+        // The name column follows the names (WholeNames).
+        if (kWidths[c] && c != TFileList::ColName) report_->setColumnWidth(c, kWidths[c]);
     }
 }
 
@@ -96,13 +103,15 @@ void TFileListView::setDisplayStyle(DisplayStyle style) {
             list_->setWrapping(true);
             list_->setIconSize(QSize(32, 32));
             list_->setGridSize(QSize(96, 64));
+            wholeList_->setEnabled(false);  // names cut in the middle to the grid
             break;
         case DisplayStyle::Small:
             list_->setViewMode(QListView::ListMode);
             list_->setFlow(QListView::LeftToRight);
             list_->setWrapping(true);
             list_->setIconSize(QSize(16, 16));
-            list_->setGridSize(QSize(160, 20));
+            list_->setGridSize(QSize());
+            wholeList_->setEnabled(true);  // cells as wide as the widest name
             break;
         case DisplayStyle::List:
             list_->setViewMode(QListView::ListMode);
@@ -110,6 +119,7 @@ void TFileListView::setDisplayStyle(DisplayStyle style) {
             list_->setWrapping(true);
             list_->setIconSize(QSize(16, 16));
             list_->setGridSize(QSize());
+            wholeList_->setEnabled(true);
             break;
         case DisplayStyle::Report:
             break;

@@ -17,6 +17,7 @@ class QTreeView;
 namespace arbel::ui {
 
 class TFileList;
+class WholeNames;
 enum class DisplayStyle;
 
 class TFileListView : public QStackedWidget {
@@ -66,6 +67,7 @@ private:
     QItemSelectionModel* selection_ = nullptr;
     QListView* list_ = nullptr;
     QTreeView* report_ = nullptr;
+    WholeNames* wholeList_ = nullptr;
     DisplayStyle style_;
 };
 

@@ -30,6 +30,7 @@
 #include "core/config/settings.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
+#include "ui/app/whole_names.h"
 #include "ui/frame/commands_support.h"
 #include "ui/frame/mdimain.h"
 #include "ui/search/find_job.h"
@@ -262,6 +263,11 @@ void Tfindform::buildControls() {
     resultsView->header()->setSectionsClickable(false);
     const int widths[] = {120, 120, 60, 45, 200};
     for (int c = 0; c < FindResultsModel::ColumnCount; ++c) resultsView->setColumnWidth(c, widths[c]);
+    // Names and locations as wide as the longest one, cut in the middle only
+    // when the window is too narrow.
+    resultsView->header()->setStretchLastSection(false);
+    resultsView->setTextElideMode(Qt::ElideMiddle);
+    new WholeNames(resultsView, {FindResultsModel::NameColumn, FindResultsModel::FolderColumn});
     resultsView->viewport()->installEventFilter(this);
     connect(resultsView, &QTreeView::doubleClicked, this, &Tfindform::ListBox1DblClick);
     connect(resultsView->selectionModel(), &QItemSelectionModel::selectionChanged, this,

@@ -6,6 +6,8 @@
 // Tab as Backtab with Shift, the keypad's Enter as Enter with the keypad flag.
 #include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSignalSpy>
 #include <QStringList>
 #include <QTest>
@@ -92,6 +94,7 @@ inline Typed asTyped(const QString& cap) {
     for (const QString& m : parts) {
         if (m == u"Ctrl") t.modifiers |= Qt::ControlModifier, x << QStringLiteral("ctrl");
         if (m == u"Shift") t.modifiers |= Qt::ShiftModifier, x << QStringLiteral("shift");
+        if (m == u"Alt") t.modifiers |= Qt::AltModifier, x << QStringLiteral("alt");
     }
     const bool shift = t.modifiers & Qt::ShiftModifier;
     if (name.size() == 1 && name[0].isLetter()) {
@@ -119,6 +122,25 @@ inline Typed asTyped(const QString& cap) {
     }
     t.xdotool = x.join(u'+');
     return t;
+}
+
+// The visible, enabled items of a menu (or of the menu bar) that share their
+// mnemonic letter with another, by letter.
+inline std::map<QChar, QList<QAction*>> sharedMnemonics(const QList<QAction*>& actions) {
+    std::map<QChar, QList<QAction*>> byLetter;
+    for (QAction* a : actions) {
+        if (!a->isVisible() || !a->isEnabled() || a->isSeparator()) continue;
+        const QKeySequence m = QKeySequence::mnemonic(a->text());
+        if (!m.isEmpty()) byLetter[QChar(m[0].key())].append(a);
+    }
+    std::erase_if(byLetter, [](const auto& entry) { return entry.second.size() < 2; });
+    return byLetter;
+}
+
+inline QString names(const QList<QAction*>& actions) {
+    QStringList out;
+    for (QAction* a : actions) out << (a ? a->text() : QStringLiteral("nothing"));
+    return out.join(u',');
 }
 
 // A frame with the tree window and a folder window on a temporary folder, the
@@ -183,6 +205,83 @@ public:
         QStringList failures;
         for (const Key& k : frameKeys())
             if (QString f = check(k, press); !f.isEmpty()) failures << f;
+        return failures;
+    }
+
+    // Pressing Alt with a letter two menus of the menu bar share opens them in
+    // turn; pressing a letter two items of an open menu share moves between
+    // them, and nothing is chosen. Returns what went otherwise.
+    QStringList checkMnemonics(const std::function<void(const Typed&)>& press) {
+        QStringList failures;
+        QMenuBar* bar = frame_->menuBar();
+        auto openMenu = [] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); };
+        auto closeMenus = [&] {
+            for (int i = 0; i < 5 && openMenu(); ++i) {
+                openMenu()->close();
+                QTest::qWait(20);
+            }
+            // The offscreen platform leaves a closed menu the active window.
+            frame_->activateWindow();
+            (void)QTest::qWaitForWindowActive(frame_.get());
+        };
+        const auto shared = sharedMnemonics(bar->actions());
+        QChar unshared;
+        for (QAction* a : bar->actions()) {
+            const QKeySequence m = QKeySequence::mnemonic(a->text());
+            if (!m.isEmpty() && a->menu() && !shared.count(QChar(m[0].key()))) unshared = QChar(m[0].key());
+        }
+        for (const auto& [letter, menus] : shared) {
+            closeMenus();
+            // Another menu's letter first: a cycle starts again at its first menu.
+            press(asTyped(QStringLiteral("Alt+") + unshared));
+            (void)QTest::qWaitFor([&] { return openMenu() != nullptr; }, 2000);
+            closeMenus();
+            QList<QAction*> seen;
+            for (int n = 0; n < menus.size() + 1; ++n) {
+                press(asTyped(QStringLiteral("Alt+") + letter));
+                (void)QTest::qWaitFor(
+                    [&] { return openMenu() && (seen.isEmpty() || openMenu()->menuAction() != seen.last()); },
+                    2000);
+                seen << (openMenu() ? openMenu()->menuAction() : nullptr);
+            }
+            const QList<QAction*> want = menus + QList<QAction*>{menus.first()};
+            if (seen != want)
+                failures
+                    << QStringLiteral("Alt+%1 opened [%2], not [%3]").arg(letter, names(seen), names(want));
+        }
+        closeMenus();
+        for (int m = 0; m < int(arbel::ui::FrameMenu::Count_); ++m) {
+            QMenu* menu = frame_->actions().menu(arbel::ui::FrameMenu(m));
+            for (const auto& [letter, items] : sharedMnemonics(menu->actions())) {
+                closeMenus();
+                menu->popup(QPoint(10, 10));
+                if (!QTest::qWaitFor([&] { return openMenu() == menu; }, 2000)) {
+                    failures << menu->title() + QStringLiteral(" did not open");
+                    continue;
+                }
+                for (auto& [i, spy] : spies_) spy->clear();
+                QList<QAction*> seen;
+                for (int n = 0; n < items.size() + 1; ++n) {
+                    press(asTyped(QString(letter)));
+                    (void)QTest::qWaitFor(
+                        [&] {
+                            return menu->activeAction() &&
+                                   (seen.isEmpty() || menu->activeAction() != seen.last());
+                        },
+                        2000);
+                    seen << menu->activeAction();
+                }
+                const QList<QAction*> want = items + QList<QAction*>{items.first()};
+                if (seen != want)
+                    failures << QStringLiteral("%1 in %2 went to [%3], not [%4]")
+                                    .arg(letter, menu->title(), names(seen), names(want));
+                for (auto& [i, spy] : spies_)
+                    if (spy->count())
+                        failures << frame_->actions().action(FrameAction(i))->objectName() +
+                                        QStringLiteral(" was chosen");
+            }
+        }
+        closeMenus();
         return failures;
     }
 

@@ -1,5 +1,6 @@
 // The frame's shortcuts on the offscreen platform, pressed as a keyboard sends
 // them: each key of the table reaches its item and no other.
+#include <QMenuBar>
 #include <QTest>
 
 #include "ui/frame/frame_keys.h"
@@ -15,6 +16,30 @@ private slots:
         const QStringList failures = bench.checkAll([](const frame_keys::Typed& t) {
             QWidget* target = QApplication::focusWidget();
             QVERIFY(target);
+            QTest::keyClick(target, t.key, t.modifiers);
+        });
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u'\n')));
+    }
+
+    void sharedMenuLettersCycle() {
+        frame_keys::KeyBench bench;
+        QVERIFY(bench.start());
+        // The letters the menus share: two menus of the bar, two items of File
+        // and of View.
+        QStringList shared;
+        auto note = [&](const QList<QAction*>& actions) {
+            for (const auto& [letter, items] : frame_keys::sharedMnemonics(actions))
+                shared << QString(letter) + u':' + frame_keys::names(items);
+        };
+        note(bench.frame().menuBar()->actions());
+        for (int m = 0; m < int(FrameMenu::Count_); ++m)
+            note(bench.frame().actions().menu(FrameMenu(m))->actions());
+        QCOMPARE(shared,
+                 (QStringList{"V:&Volume,&View", "S:&Search...,A&ssociate...", "O:Files &Only,S&ort by"}));
+
+        const QStringList failures = bench.checkMnemonics([&](const frame_keys::Typed& t) {
+            QWidget* target = QApplication::activePopupWidget();
+            if (!target) target = bench.focusList();
             QTest::keyClick(target, t.key, t.modifiers);
         });
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u'\n')));

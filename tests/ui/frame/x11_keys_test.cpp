@@ -37,6 +37,14 @@ private slots:
             [](const frame_keys::Typed& t) { QVERIFY2(type(t.xdotool), qPrintable(t.xdotool)); });
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u'\n')));
     }
+
+    void sharedMenuLettersCycle() {
+        frame_keys::KeyBench bench;
+        QVERIFY(bench.start());
+        const QStringList failures = bench.checkMnemonics(
+            [](const frame_keys::Typed& t) { QVERIFY2(type(t.xdotool), qPrintable(t.xdotool)); });
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u'\n')));
+    }
 };
 
 int main(int argc, char** argv) {
