@@ -60,7 +60,7 @@ private slots:
         });
         frame_ = std::make_unique<Tmdimain>(FrameOptions{cfg(), false});
         frame_->show();
-        QTest::qWaitFor([&] { return !frame_->startupPending(); }, 2000);
+        (void)QTest::qWaitFor([&] { return !frame_->startupPending(); }, 2000);
     }
     void cleanup() {
         frame_.reset();
@@ -118,7 +118,7 @@ private slots:
         auto* target = dynamic_cast<FileWindow*>(openFolderWindow(*frame_, *tmp_ / "to"));
         auto* source = dynamic_cast<FileWindow*>(openFolderWindow(*frame_, *tmp_ / "from"));
         QVERIFY(target && source);
-        QTest::qWaitFor([&] { return !source->reading() && !target->reading(); }, 10000);
+        (void)QTest::qWaitFor([&] { return !source->reading() && !target->reading(); }, 10000);
         frame_->activateChild(source);
         source->selectAll(true);
         QCOMPARE(source->selectedNames().size(), size_t(2));
@@ -129,7 +129,7 @@ private slots:
         d->ComboBox1->setEditText(QString::fromStdString(*tmp_ / "to"));
         d->Button1Click();
         QCOMPARE(readFile(*tmp_ / "to/two.txt"), std::string("2"));
-        QTest::qWaitFor([&] { return !target->reading(); }, 10000);
+        (void)QTest::qWaitFor([&] { return !target->reading(); }, 10000);
         QTRY_COMPARE(target->fileList().rowCount(), 2);
     }
 
