@@ -28,7 +28,7 @@ bool FindJob::start(const search::FindRequest& request, const std::string& folde
     }
     running_ = true;
     thread_ = std::thread([this, request, folder] {
-        TMyFF ff;
+        search::TMyFF ff;
         search::configure(ff, request);
         ff.setCancelToken(&token_);
         ff.OnChDir = [this](const std::string& path, bool& cancel) {
@@ -36,7 +36,7 @@ bool FindJob::start(const search::FindRequest& request, const std::string& folde
             folder_ = path;
             cancel = token_.cancelled();
         };
-        ff.OnAddFile = [this](const std::string& dir, const FoundFile& f, bool& cancel) {
+        ff.OnAddFile = [this](const std::string& dir, const search::FoundFile& f, bool& cancel) {
             FindResultRow row{dir, std::string(f.name), f.size, f.mtimeNs, f.attributes};
             std::lock_guard lk(mu_);
             rows_.push_back(std::move(row));
