@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <QTimer>
 
-#include "platform/shutdown.h"
+#include "core/app/job_control.h"
 
 namespace arbel::ui {
 

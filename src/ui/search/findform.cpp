@@ -141,8 +141,7 @@ Tfindform::Tfindform(Tmdimain& frame, const std::string& startFolder)
     move(fr.left() + 40, fr.top() + 60);
 
     connect(job_, &FindJob::finished, this, &Tfindform::searchDone);
-    drainTimer_.setInterval(100);
-    connect(&drainTimer_, &QTimer::timeout, this, &Tfindform::drainResults);
+    connect(job_, &FindJob::progress, this, &Tfindform::drainResults);
     menuTimer_.setSingleShot(true);
     menuTimer_.setInterval(500);
     connect(&menuTimer_, &QTimer::timeout, this, &Tfindform::Timer1Timer);
@@ -379,7 +378,6 @@ void Tfindform::Button1Click() {
     stb->showMessage(kEscToCancel);
     setCursor(Qt::BusyCursor);
     job_->start(r, folder);
-    drainTimer_.start();
 }
 
 void Tfindform::drainResults() {
@@ -391,7 +389,6 @@ void Tfindform::drainResults() {
 }
 
 void Tfindform::searchDone(bool) {
-    drainTimer_.stop();
     drainResults();
     stb->showMessage(QString::number(model_->rowCount()) + kFilesFound);
     setWindowTitle(savedCaption_);

@@ -123,8 +123,7 @@ private:
     Tmdimain& frame_;
     FindResultsModel* model_ = nullptr;
     FindJob* job_ = nullptr;
-    QTimer drainTimer_;  // moves found rows into the list while a search runs
-    QTimer menuTimer_;   // context menu after a held right button
+    QTimer menuTimer_;  // context menu after a held right button
     QString savedCaption_;
     std::string startFolder_;  // bytes; the field shows it for display
     int rightClickRow_ = -1;

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -212,7 +213,9 @@ private slots:
         QVERIFY(d);
         d->CheckBox1->setChecked(false);  // delete, not recycle
         d->CheckBox2->setChecked(false);
+        QPointer<Tdel> open = d;
         d->Button1Click();
+        QTRY_VERIFY_WITH_TIMEOUT(!open, 30000);  // the deletion ran and its result was applied
         QVERIFY(!test::exists(root + "/gone.txt"));
         QTRY_COMPARE(column(f, FindResultsModel::NameColumn), QStringList{"keep.txt"});
 
