@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     }
     static char outbuf[1 << 16];
     std::setvbuf(stdout, outbuf, _IOFBF, sizeof outbuf);
-    arbel::TMyFF ff;
+    arbel::search::TMyFF ff;
     if (const char* t = std::getenv("ARBEL_SCAN_THREADS"))
         ff.setScanThreads(static_cast<unsigned>(std::atoi(t)));
     if (std::strcmp(argv[1], "name") == 0) {
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
         ff.setFindString(argv[3]);
     }
     long count = 0;
-    ff.OnAddFile = [&](const std::string& folder, const arbel::FoundFile& f, bool&) {
+    ff.OnAddFile = [&](const std::string& folder, const arbel::search::FoundFile& f, bool&) {
         std::fwrite(folder.data(), 1, folder.size(), stdout);
         std::fwrite(f.name.data(), 1, f.name.size(), stdout);
         std::fputc('\n', stdout);

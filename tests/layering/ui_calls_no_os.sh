@@ -6,10 +6,9 @@
 set -euo pipefail
 ui="${1:?usage: ui_calls_no_os.sh <src/ui folder>}"
 
-# Known offenders: the copy dialog creates its target folder itself, and the signal
-# watch includes the platform's shutdown flag. Remove a line when its file is clean.
+# Known offenders: the copy dialog creates its target folder itself. Remove a line
+# when its file is clean.
 allowed=(
-    app/shutdown_watch.cpp
     ops/copier.cpp
 )
 

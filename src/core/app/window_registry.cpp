@@ -125,7 +125,9 @@ std::vector<WindowId> WindowRegistry::atOrBelow(std::string_view path) const {
 }
 
 std::string windowMenuLabel(std::size_t number, std::string_view caption) {
-    std::string label = "&" + std::to_string(number) + " ";
+    std::string label = "&";
+    label += std::to_string(number);
+    label += ' ';
     for (char c : caption) {
         if (c == '&') label += '&';
         label += c;

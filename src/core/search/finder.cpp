@@ -17,7 +17,7 @@
 
 #include "platform/volumes.h"
 
-namespace arbel {
+namespace arbel::search {
 
 namespace {
 
@@ -418,4 +418,4 @@ bool TMyFF::execute(std::string_view startFolder) {
     return walk.run(std::move(start), std::move(first.value()));
 }
 
-}  // namespace arbel
+}  // namespace arbel::search

@@ -23,7 +23,7 @@
 #include "platform/cancel.h"
 #include "platform/dir.h"
 
-namespace arbel {
+namespace arbel::search {
 
 // What the finder knows about a reported file (the find record).
 struct FoundFile {
@@ -108,4 +108,4 @@ private:
     unsigned scanThreads_;
 };
 
-}  // namespace arbel
+}  // namespace arbel::search

@@ -7,7 +7,7 @@
 #define ARBEL_HAVE_AVX2_PATH 1
 #endif
 
-namespace arbel {
+namespace arbel::search {
 
 namespace {
 
@@ -176,4 +176,4 @@ size_t TTISearch::findNext() {
     return foundPosition_;
 }
 
-}  // namespace arbel
+}  // namespace arbel::search

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace arbel {
+namespace arbel::search {
 
 class TTISearch {
 public:
@@ -63,4 +63,4 @@ private:
     size_t matchCount_ = 0;
 };
 
-}  // namespace arbel
+}  // namespace arbel::search

@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <utility>
 #include <vector>
 
 #include "platform/paths.h"
@@ -20,8 +21,8 @@ TDirTree::TDirTree(VolumeSource* volumes) : volumeSource_(volumes) {
     trash_ = TrashPlaces::system();
     char buf[4096];
     if (::getcwd(buf, sizeof buf)) currentDirectory_ = buf;
-    initialDirectory_ = homeFolder();
-    if (initialDirectory_.empty()) initialDirectory_ = "/";
+    std::string home = homeFolder();
+    initialDirectory_ = home.empty() ? std::string("/") : std::move(home);
 }
 
 TDirTree::~TDirTree() = default;

@@ -66,8 +66,10 @@ std::string infoLine(std::string_view path, std::string_view sizeText) {
     std::string name = baseName(path);
     for (char& c : name)
         if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    std::string line = " " + name + " ";
-    if (!sizeText.empty()) line += " " + std::string(sizeText);
+    std::string line = " ";
+    line += name;
+    line += ' ';
+    if (!sizeText.empty()) line.append(" ").append(sizeText);
     return line;
 }
 

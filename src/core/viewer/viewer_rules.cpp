@@ -40,7 +40,7 @@ Result<int> parseSpeed(std::string_view answer) {
     long long v = 0;
     auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
     if (t.empty() || ec != std::errc() || end != t.data() + t.size() || v < INT_MIN || v > INT_MAX)
-        return Error{"", 0, "'" + std::string(answer) + "' is not a valid integer value"};
+        return Error{"", 0, std::string("'").append(answer).append("' is not a valid integer value")};
     return static_cast<int>(v);
 }
 

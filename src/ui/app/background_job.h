@@ -28,7 +28,7 @@
 #include <optional>
 #include <thread>
 
-#include "platform/cancel.h"
+#include "core/app/job_control.h"
 #include "ui/app/message_box.h"
 
 class QDialog;

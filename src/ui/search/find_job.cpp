@@ -22,7 +22,7 @@ bool FindJob::start(const search::FindRequest& request, const std::string& folde
     return job_.start(
         [this, request, folder, completed](JobContext& context) {
             const CancelToken& token = context.cancelToken();
-            TMyFF ff;
+            search::TMyFF ff;
             search::configure(ff, request);
             ff.setCancelToken(&token);
             ff.OnChDir = [this, &token](const std::string& path, bool& cancel) {
@@ -30,7 +30,7 @@ bool FindJob::start(const search::FindRequest& request, const std::string& folde
                 folder_ = path;
                 cancel = token.cancelled();
             };
-            ff.OnAddFile = [this, &token](const std::string& dir, const FoundFile& f, bool& cancel) {
+            ff.OnAddFile = [this, &token](const std::string& dir, const search::FoundFile& f, bool& cancel) {
                 FindResultRow row{dir, std::string(f.name), f.size, f.mtimeNs, f.attributes};
                 std::lock_guard lk(mu_);
                 rows_.push_back(std::move(row));

@@ -30,7 +30,9 @@ TEST(SettingsTable, EveryKeyDeclaredOnceAndStorable) {
     for (const Key& k : allKeys()) {
         EXPECT_TRUE(seen.insert(lowered(k.section) + "/" + lowered(k.name)).second) << k.name;
         EXPECT_TRUE(storableSection(k.section) && storableKey(k.name)) << k.name;
-        if (k.type == KeyType::Flag) EXPECT_FALSE(k.onText.empty()) << k.name;
+        if (k.type == KeyType::Flag) {
+            EXPECT_FALSE(k.onText.empty()) << k.name;
+        }
     }
     EXPECT_EQ(seen.size(), 40u);
     EXPECT_EQ(listStyleIndex("Report"), 3);

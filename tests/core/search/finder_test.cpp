@@ -17,7 +17,7 @@
 
 #include "support/temp_dir.h"
 
-namespace arbel {
+namespace arbel::search {
 namespace {
 
 using Names = std::vector<std::string>;
@@ -405,4 +405,4 @@ TEST(Finder, MissingStartFolderAndOddNames) {
 }
 
 }  // namespace
-}  // namespace arbel
+}  // namespace arbel::search

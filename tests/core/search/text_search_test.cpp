@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace arbel {
+namespace arbel::search {
 namespace {
 
 char foldRef(char c) {
@@ -141,4 +141,4 @@ TEST(TextSearch, FindsPatternInTheLastBytesOfALongBuffer) {
 }
 
 }  // namespace
-}  // namespace arbel
+}  // namespace arbel::search

@@ -57,7 +57,7 @@ private:
         auto* w = qobject_cast<FileWindow*>(openFolderWindow(*frame_, tmp_->path()));
         if (!w) return nullptr;
         w->fileList().waitForRead();
-        QTest::qWaitFor([w] { return !w->reading(); }, 5000);
+        if (!QTest::qWaitFor([w] { return !w->reading(); }, 5000)) qWarning("folder still reading");
         QTest::qWait(20);
         return w;
     }

@@ -77,7 +77,7 @@ private slots:
         });
         frame_ = std::make_unique<Tmdimain>(FrameOptions{cfg(), false});
         frame_->show();
-        QTest::qWaitFor([&] { return !frame_->startupPending(); }, 2000);
+        (void)QTest::qWaitFor([&] { return !frame_->startupPending(); }, 2000);
     }
     void cleanup() {
         frame_.reset();
@@ -139,7 +139,7 @@ private slots:
         auto* target = dynamic_cast<FileWindow*>(openFolderWindow(*frame_, *tmp_ / "to"));
         auto* source = dynamic_cast<FileWindow*>(openFolderWindow(*frame_, *tmp_ / "from"));
         QVERIFY(target && source);
-        QTest::qWaitFor([&] { return !source->reading() && !target->reading(); }, 10000);
+        (void)QTest::qWaitFor([&] { return !source->reading() && !target->reading(); }, 10000);
         frame_->activateChild(source);
         source->selectAll(true);
         QCOMPARE(source->selectedNames().size(), size_t(2));
@@ -152,7 +152,7 @@ private slots:
         d->Button1Click();
         QVERIFY(jobApplied(open));
         QCOMPARE(readFile(*tmp_ / "to/two.txt"), std::string("2"));
-        QTest::qWaitFor([&] { return !target->reading(); }, 10000);
+        (void)QTest::qWaitFor([&] { return !target->reading(); }, 10000);
         QTRY_COMPARE(target->fileList().rowCount(), 2);
     }
 
