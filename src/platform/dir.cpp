@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace arbel {
@@ -114,6 +115,19 @@ EntryType entryTypeFromMode(mode_t mode) {
     if (S_ISCHR(mode)) return EntryType::CharDev;
     if (S_ISBLK(mode)) return EntryType::BlockDev;
     return EntryType::Unknown;
+}
+
+std::string currentFolder() {
+    char* resolved = ::getcwd(nullptr, 0);
+    if (!resolved) return {};
+    std::string out = resolved;
+    std::free(resolved);
+    struct stat here, there;
+    const char* pwd = std::getenv("PWD");
+    if (pwd && *pwd == '/' && ::stat(out.c_str(), &here) == 0 && ::stat(pwd, &there) == 0 &&
+        here.st_dev == there.st_dev && here.st_ino == there.st_ino)
+        out = pwd;
+    return out;
 }
 
 }  // namespace arbel

@@ -59,4 +59,9 @@ Result<struct stat> statPath(const std::string& path, bool follow);
 
 EntryType entryTypeFromMode(mode_t mode);
 
+// The process's current folder as the user reached it: $PWD when it names the
+// same folder (so a folder entered through a link keeps the link's path), else
+// the resolved one. Empty when the folder is gone.
+std::string currentFolder();
+
 }  // namespace arbel

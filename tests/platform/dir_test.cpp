@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <map>
 
 #include "support/temp_dir.h"
@@ -51,6 +54,27 @@ TEST(DirHandle, OpenChildRefusesLinksAndReportsThePath) {
     auto missing = DirHandle::open(tmp / "nope");
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.error().code, ENOENT);
+}
+
+TEST(CurrentFolder, KeepsTheLinkPathTheUserCameThrough) {
+    test::TempDir dir;
+    std::string real = dir.makeDir("real");
+    std::string link = dir.makeLink("link", "real");
+    char* saved = ::getcwd(nullptr, 0);
+    ASSERT_EQ(::chdir(link.c_str()), 0);
+    ::setenv("PWD", link.c_str(), 1);
+    EXPECT_EQ(currentFolder(), link);
+    // A stale $PWD naming another folder is not believed.
+    ::setenv("PWD", dir.path().c_str(), 1);
+    char* resolved = ::realpath(real.c_str(), nullptr);
+    EXPECT_EQ(currentFolder(), resolved);
+    std::free(resolved);
+    // A removed current folder has no path.
+    ASSERT_EQ(::chdir(real.c_str()), 0);
+    ASSERT_EQ(::rmdir(real.c_str()), 0);
+    EXPECT_EQ(currentFolder(), "");
+    ASSERT_EQ(::chdir(saved), 0);
+    std::free(saved);
 }
 
 }  // namespace

@@ -26,10 +26,19 @@ std::string homeDir() {
     return "/";
 }
 
+// `cmake --install` and the package put the desktop entry beside the program's
+// folder (<prefix>/bin and <prefix>/share/applications). Such a program may sit
+// in a folder its user can write (~/.local/bin, /usr/local/bin for the staff
+// group), yet it is installed, not portable: its settings never go there.
+bool installedProgram(const std::string& programDir) {
+    struct stat st;
+    return ::stat(join(programDir, "../share/applications/arbel.desktop").c_str(), &st) == 0;
+}
+
 }  // namespace
 
 std::string configPath(const std::string& programDir) {
-    if (!programDir.empty()) {
+    if (!programDir.empty() && !installedProgram(programDir)) {
         std::string portable = join(programDir, kFileName);
         struct stat st;
         // For root every folder is writable, so only a settings file already

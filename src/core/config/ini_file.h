@@ -97,9 +97,10 @@ private:
 };
 
 // Where "Arbelwin.cfg" lives: in programDir when that folder is writable (a
-// portable install; for root, which may write anywhere, only when the file is
-// already there), else in $XDG_CONFIG_HOME/arbel (an unset or relative
-// XDG_CONFIG_HOME means ~/.config).
+// portable copy, such as the build folder; for root, which may write anywhere,
+// only when the file is already there) and the program is not an installed one
+// (programDir/../share/applications/arbel.desktop exists); else in
+// $XDG_CONFIG_HOME/arbel (an unset or relative XDG_CONFIG_HOME means ~/.config).
 std::string configPath(const std::string& programDir);
 // $XDG_CONFIG_HOME/arbel (or ~/.config/arbel): the one folder that a write creates
 // when it is missing. A settings file in any other missing folder cannot be written.

@@ -215,6 +215,10 @@ public slots:
     // The deferred start, one tick after the frame is shown.
     void Timer1Timer();
 
+signals:
+    // The deferred start has run: the start-up windows exist and the tree is active.
+    void startupFinished();
+
 protected:
     void closeEvent(QCloseEvent* event) override;  // FormCloseQuery
     // Presses on the empty client area (ScrollBox1MouseDown).

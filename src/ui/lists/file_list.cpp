@@ -76,6 +76,7 @@ ListFormat TFileList::systemFormat() {
     QLocale loc = QLocale::system();
     ListFormat f;
     f.thousandsSep = loc.groupSeparator().toStdString();
+    f.decimalPoint = loc.decimalPoint().toStdString();
     f.datePattern = loc.dateFormat(QLocale::ShortFormat).toStdString();
     QString time = loc.timeFormat(QLocale::ShortFormat);
     time.remove(QStringLiteral(":ss")).remove(QStringLiteral(":s"));

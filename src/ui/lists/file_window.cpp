@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
@@ -346,7 +347,34 @@ void FileWindow::onProgress(qulonglong entries) {
 
 void FileWindow::onReadFinished(bool) {
     afterRead();
+    applyPendingSelection();
     emit listRead();
+}
+
+void FileWindow::selectNames(std::vector<std::string> names) {
+    pendingSelection_ = std::move(names);
+    if (!reading()) applyPendingSelection();
+}
+
+void FileWindow::applyPendingSelection() {
+    if (pendingSelection_.empty()) return;
+    const std::vector<std::string> names = std::move(pendingSelection_);
+    pendingSelection_.clear();
+    QItemSelection rows;
+    QModelIndex first;
+    for (const std::string& name : names) {
+        const long row = model_->core().findName(name);
+        if (row < 0) continue;
+        const QModelIndex index = model_->index(static_cast<int>(row), 0);
+        rows.select(index, index);
+        if (!first.isValid()) first = index;
+    }
+    if (!first.isValid()) return;
+    QItemSelectionModel* selection = FileList1->selectionModel();
+    selection->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    selection->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    FileList1->currentView()->scrollTo(first);
+    selectionChanged();
 }
 
 void FileWindow::afterRead() {

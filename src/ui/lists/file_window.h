@@ -50,6 +50,10 @@ public:
     bool showFolders() const;
     // Select all entries, or only files (never deselects anything).
     void selectAll(bool filesOnly);
+    // Selects the entries with these names (bytes) in place of the selection,
+    // once the running read is in; the first becomes the current entry and is
+    // scrolled into view. Names not in the list are passed over.
+    void selectNames(std::vector<std::string> names);
     // Full paths of the selected entries, in list order (bytes).
     std::vector<std::string> selectedPaths() const;
     std::vector<std::string> selectedNames() const;
@@ -140,6 +144,9 @@ private:
     QAction* shortcutItem_ = nullptr;
     QTimer Timer1;
 
+    void applyPendingSelection();
+
+    std::vector<std::string> pendingSelection_;
     QString selectString_ = QStringLiteral(" nothing selected");
     QPoint pressPos_{-1, -1};
     int rightClickRow_ = -1;

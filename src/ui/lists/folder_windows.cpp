@@ -10,6 +10,12 @@ ChildWindow* openFolderWindow(Tmdimain& frame, const std::string& folder) {
     return new Tmdisublist(frame, folder);
 }
 
+ChildWindow* openFolderWindow(Tmdimain& frame, const std::string& folder, std::vector<std::string> select) {
+    auto* window = new Tmdisublist(frame, folder);
+    if (!select.empty()) window->selectNames(std::move(select));
+    return window;
+}
+
 ChildWindow* openAutoFolderWindow(Tmdimain& frame, const std::string& folder) {
     if (ChildWindow* existing = autoFolderWindow(frame)) {
         frame.activateChild(existing);

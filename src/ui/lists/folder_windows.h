@@ -4,6 +4,7 @@
 // Folders are byte strings in folder form ("/" or no trailing "/").
 
 #include <string>
+#include <vector>
 
 namespace arbel::ui {
 
@@ -12,6 +13,8 @@ class Tmdimain;
 
 // A new folder window (Tmdisublist) showing `folder`; any number may exist.
 ChildWindow* openFolderWindow(Tmdimain& frame, const std::string& folder);
+// The same, with the entries of these names selected once they are read.
+ChildWindow* openFolderWindow(Tmdimain& frame, const std::string& folder, std::vector<std::string> select);
 
 // The auto-folder window (Tautodirview), created on `folder` when there is
 // none; otherwise the existing one is activated (at most one exists).

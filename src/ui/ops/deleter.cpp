@@ -10,7 +10,6 @@
 #include "core/ops/after_effects.h"
 #include "core/ops/dialog_text.h"
 #include "core/ops/shell_file_op.h"
-#include "platform/fileops.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"

@@ -1,6 +1,7 @@
 // The table of sections and keys, window placement and where the file lives.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -138,6 +139,51 @@ TEST(ConfigPath, ProgramFolderOrXdg) {
         dir.writeFile("bin/Arbelwin.cfg");
     }
     EXPECT_EQ(configPath(bin + "/"), bin + "/Arbelwin.cfg");
+}
+
+// configPath as an ordinary user sees it (root may write anywhere, so the
+// writable-folder rule is checked in a child that dropped to "nobody").
+std::string configPathAsUser(const std::string& programDir) {
+    int fds[2];
+    if (::pipe(fds) != 0) return "<pipe failed>";
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+        std::string out = configPath(programDir);
+        ssize_t n = ::write(fds[1], out.data(), out.size());
+        ::_exit(n == ssize_t(out.size()) ? 0 : 4);
+    }
+    ::close(fds[1]);
+    std::string out;
+    char buf[512];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) out.append(buf, size_t(n));
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? out : "<child failed>";
+}
+
+TEST(ConfigPath, InstalledProgramNeverKeepsSettingsBesideItself) {
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0755);
+    EnvGuard xdg("XDG_CONFIG_HOME", (dir / "xdg").c_str());
+    // A build folder and a user's own prefix, both writable by their owner.
+    std::string build = dir.makeDir("build");
+    std::string bin = dir.makeDir("prefix/bin");
+    dir.writeFile("prefix/share/applications/arbel.desktop", "[Desktop Entry]\n");
+    for (const std::string& d : {build, bin}) {
+        ::chmod(d.c_str(), 0777);
+    }
+    EXPECT_EQ(configPathAsUser(build), build + "/Arbelwin.cfg");
+    EXPECT_EQ(configPathAsUser(bin), dir / "xdg/arbel/Arbelwin.cfg");
+    // Not even a settings file that someone left there makes it portable.
+    dir.writeFile("prefix/bin/Arbelwin.cfg");
+    EXPECT_EQ(configPath(bin), dir / "xdg/arbel/Arbelwin.cfg");
+    EXPECT_EQ(configPathAsUser(bin + "/"), dir / "xdg/arbel/Arbelwin.cfg");
+    // The build folder of a root build holding its file stays portable for root.
+    dir.writeFile("build/Arbelwin.cfg");
+    EXPECT_EQ(configPath(build), build + "/Arbelwin.cfg");
 }
 
 }  // namespace
