@@ -59,10 +59,14 @@ bool gateOpen(Command c, const CommandState& s) {
             return routeDelete(s) != DeleteRoute::Nothing;
         case Command::Rename:
             return renameGate(s);
-        case Command::ChangeCase:
+        case Command::ChangeCaseMenu:
+        case Command::Lowercase:
+        case Command::Uppercase:
+        case Command::SentenceCase:
+        case Command::TitleCase:
             // Renames the selected names of the active file list in place.
             return fileWindowActive(s) && s.listSelected > 0;
-        case Command::Attributes:
+        case Command::ChangeAttributes:
             return routeAttributes(s, false) != AttributesRoute::Nothing;
         case Command::Properties:
             return propertiesGate(s);
@@ -83,9 +87,9 @@ bool gateOpen(Command c, const CommandState& s) {
         case Command::Refresh:
             return !s.fromSearch && (s.activeKind == ActiveKind::Dir || fileWindowActive(s));
         case Command::AutoFolder:
-        case Command::AutoViewer:
-        case Command::OpenSelected:
-        case Command::OpenFolder:
+        case Command::AutoFileViewer:
+        case Command::SelectedItem:
+        case Command::Folder:
             return true;
         case Command::FileViewer:
             return fileWindowActive(s) && s.listSelected > 0;
@@ -93,22 +97,35 @@ bool gateOpen(Command c, const CommandState& s) {
         case Command::SelectAllFiles:
         case Command::ClearFilter:
         case Command::FilesOnly:
-        case Command::DisplayStyle:
-        case Command::Sort:
+        case Command::DisplayMenu:
+        case Command::LargeIcons:
+        case Command::SmallIcons:
+        case Command::List:
+        case Command::Details:
+        case Command::SortMenu:
+        case Command::SortName:
+        case Command::SortExt:
+        case Command::SortSize:
+        case Command::SortFlags:
+        case Command::SortDate:
+        case Command::SortReverse:
             return fileWindowActive(s);
         case Command::ToggleDisplay:
             // The tree has no display styles; the rule only excludes it, and
             // without a file window there is no list to restyle either.
             return fileWindowActive(s);
-        case Command::NextWindow:
-        case Command::PreviousWindow:
+        case Command::Next:
+        case Command::Previous:
         case Command::Close:
             return s.activeKind == ActiveKind::Dir || fileWindowActive(s) ||
                    s.activeKind == ActiveKind::Viewer;
         case Command::ArrangeAll:
             return true;
+        default:
+            // Commands without a gate of their own (Exit, the help, the volume
+            // items, ...): their handlers decide.
+            return true;
     }
-    return false;
 }
 
 DeleteRoute routeDelete(const CommandState& s) {

@@ -8,44 +8,11 @@
 #include <optional>
 #include <string>
 
+#include "core/commands/command_id.h"
 #include "core/commands/command_state.h"
 #include "platform/paths.h"
 
 namespace arbel::commands {
-
-enum class Command {
-    Copy,
-    Move,
-    Delete,
-    Rename,
-    ChangeCase,
-    Attributes,
-    Properties,
-    Shortcut,
-    ShortcutProperties,
-    NewFolder,
-    Search,
-    Run,
-    Associate,
-    FolderAs,
-    Refresh,
-    AutoFolder,
-    FileViewer,
-    AutoViewer,
-    OpenSelected,
-    OpenFolder,
-    SelectAll,
-    SelectAllFiles,
-    ClearFilter,
-    FilesOnly,
-    DisplayStyle,
-    ToggleDisplay,
-    Sort,
-    NextWindow,
-    PreviousWindow,
-    Close,
-    ArrangeAll,
-};
 
 // A dialog other than the search window is open.
 bool dialogBusy(const CommandState& s);

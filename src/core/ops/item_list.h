@@ -12,8 +12,9 @@ struct ItemList {
     bool keep = false;  // KeepItemList: the operation leaves the list as it was
 };
 
-// The process-wide list: dialogs fill it when they open, the drop handler when
-// files are dropped, and TShellFileOp consumes it.
+// The process-wide list of dropped items: a drop puts its items here and sets
+// RefreshSignal::DfDrop; the dialog it opens then takes its items from here
+// instead of from a selection (ui/ops/dialog_source.cpp).
 ItemList& processItemList();
 
 }  // namespace arbel::ops

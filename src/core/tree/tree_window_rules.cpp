@@ -24,16 +24,19 @@ std::vector<TreeMenuEntry> contextMenuState(const TDirTree& tree) {
     const bool volume = node && node->isVolume();
     const Volume* v = node ? tree.volumeOfNode(node) : nullptr;
     const bool removable = v && v->type == DriveType::Removable;
+    using commands::Command;
     std::vector<TreeMenuEntry> out;
-    for (TreeMenuItem item : {TreeMenuItem::CopyDisk, TreeMenuItem::FormatDisk, TreeMenuItem::LabelDisk}) {
-        bool enabled = item != TreeMenuItem::CopyDisk || removable;
-        out.push_back({item, volume, enabled});
-    }
-    for (TreeMenuItem item : {TreeMenuItem::Copy, TreeMenuItem::Move, TreeMenuItem::Delete,
-                              TreeMenuItem::Rename, TreeMenuItem::Attributes})
-        out.push_back({item, node && !volume, item != TreeMenuItem::Attributes || !volume});
-    out.push_back({TreeMenuItem::Sharing, false, true});
-    out.push_back({TreeMenuItem::Cancel, node && !volume, true});
+    out.push_back({Command::CopyDiskette, "Copy Disk", volume, removable});
+    out.push_back({Command::FormatDisk, "Format Disk", volume, true});
+    out.push_back({Command::LabelDisk, "Label Disk", volume, true});
+    const bool folder = node && !volume;
+    out.push_back({Command::Copy, "Copy", folder, true});
+    out.push_back({Command::Move, "Move", folder, true});
+    out.push_back({Command::Delete, "Delete", folder, true});
+    out.push_back({Command::Rename, "Rename", folder, true});
+    out.push_back({Command::ChangeAttributes, "Attributes", folder, !volume});
+    out.push_back({Command::Sharing, "Sharing", false, true});
+    out.push_back({std::nullopt, "Cancel", folder, true});
     return out;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/commands/command_id.h"
 #include "core/tree/dir_tree.h"
 
 namespace arbel::tree {
@@ -25,26 +26,15 @@ std::string startFolder(std::string_view dirload, std::string_view home);
 // be gone next time).
 std::optional<std::string> dirloadToSave(const TDirTree& tree);
 
-// The context menu: items in their order, shown or hidden, enabled or not.
-enum class TreeMenuItem {
-    CopyDisk,
-    FormatDisk,
-    LabelDisk,
-    Copy,
-    Move,
-    Delete,
-    Rename,
-    Attributes,
-    Sharing,
-    Cancel
-};
+// The context menu: items in their order, shown or hidden, enabled or not. Each
+// item runs the frame's command of that id; the one without a command (Cancel)
+// only closes the menu.
 struct TreeMenuEntry {
-    TreeMenuItem item;
+    std::optional<commands::Command> command;
+    const char* caption;
     bool visible;
     bool enabled;
 };
-// For the selected node: a volume shows the three disk items (Copy Disk only for
-// removable volumes); a folder shows the file items. Sharing stays hidden.
 std::vector<TreeMenuEntry> contextMenuState(const TDirTree& tree);
 
 }  // namespace arbel::tree

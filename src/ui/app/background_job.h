@@ -79,6 +79,7 @@ public:
     // Starts the work; false when a job runs already.
     bool start(std::function<void(JobContext&)> work, std::function<void()> done = {});
     void cancel() { cancel_.cancel(); }
+    bool cancelled() const { return cancel_.cancelled(); }
     bool running() const { return running_; }
     // Blocks until the work ended and runs `done` now (tests, a new read replacing
     // the old one). Only for work that never asks: a question would wait for this

@@ -18,7 +18,7 @@ const QString kContinueQuestion = QStringLiteral("Continue with other files?");
 }  // namespace
 
 void renameIt(Tmdimain& frame, commands::CaseMode mode) {
-    if (!commands::gateOpen(commands::Command::ChangeCase, commandState(frame))) return;
+    if (!commands::gateOpen(commands::Command::ChangeCaseMenu, commandState(frame))) return;
     FileWindow* window = activeFileWindow(frame);
     if (!window) return;
     AppState& st = frame.state();

@@ -38,19 +38,29 @@ void takeTreeFolderAsRenameTarget(Tmdimain& frame) {
 }  // namespace
 
 void Tmdimain::copybutClick() {
-    if (!gateOpen(Command::Copy, commandState(*this))) return;
-    Tcopier::open(*this, Tcopier::Mode::Copy);
+    copyItemsTo({});
 }
 
 void Tmdimain::movebutClick() {
+    moveItemsTo({});
+}
+
+void Tmdimain::copyItemsTo(const std::string& target) {
+    if (!gateOpen(Command::Copy, commandState(*this))) return;
+    Tcopier* dialog = Tcopier::open(*this, Tcopier::Mode::Copy);
+    if (!target.empty()) dialog->setTarget(target);
+}
+
+void Tmdimain::moveItemsTo(const std::string& target) {
     if (!gateOpen(Command::Move, commandState(*this))) return;
-    Tcopier::open(*this, Tcopier::Mode::Move);
+    Tcopier* dialog = Tcopier::open(*this, Tcopier::Mode::Move);
+    if (!target.empty()) dialog->setTarget(target);
 }
 
 void Tmdimain::shortcutbutClick() {
     if (!gateOpen(Command::Shortcut, commandState(*this))) return;
     takeTreeFolderAsRenameTarget(*this);
-    // opens the shortcut dialog
+    // Nothing more yet: the shortcut dialog will be created here.
 }
 
 void Tmdimain::delbutClick() {

@@ -37,8 +37,7 @@ FolderSizeRunner::FolderSizeRunner(Tmdimain& frame, Target target, ChildWindow* 
 }
 
 FolderSizeRunner::~FolderSizeRunner() {
-    cancel_.cancel();
-    if (worker_.joinable()) worker_.join();
+    background_.cancel();
     if (cursorSet_) QApplication::restoreOverrideCursor();
     if (indicator_) indicator_->deleteLater();
     qApp->removeEventFilter(this);
@@ -66,17 +65,14 @@ void FolderSizeRunner::start() {
     cursorSet_ = true;
     qApp->installEventFilter(this);
 
-    worker_ = std::thread([this] {
-        const bool completed = job_->run(cancel_);
-        // Queued to this object: dropped with it if it is gone (the destructor
-        // joins this thread before the object dies).
-        QMetaObject::invokeMethod(
-            this, [this, completed] { done(completed); }, Qt::QueuedConnection);
-    });
+    auto completed = std::make_shared<bool>(false);
+    background_.start(
+        [job = job_.get(), completed](JobContext& context) { *completed = job->run(context.cancelToken()); },
+        [this, completed] { done(*completed); });
 }
 
 void FolderSizeRunner::stop() {
-    cancel_.cancel();
+    background_.cancel();
 }
 
 bool FolderSizeRunner::eventFilter(QObject* watched, QEvent* event) {
@@ -89,7 +85,6 @@ bool FolderSizeRunner::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FolderSizeRunner::done(bool completed) {
-    if (worker_.joinable()) worker_.join();
     qApp->removeEventFilter(this);
     if (cursorSet_) QApplication::restoreOverrideCursor();
     cursorSet_ = false;

@@ -1,22 +1,17 @@
 #pragma once
-// Folder Size (F4, right button on Refresh): the count runs as a core job on a
-// worker thread while the frame stays usable. A busy indicator in the status
-// bar shows it and stops it when pressed; Escape stops it too. A stopped count
-// shows and writes nothing.
-//
-// This class is the only cross-thread code of Folder Size and is kept apart on
-// purpose: when the program's shared background-job adapter is available, the
-// thread, the polling and the stop wiring below move onto it and only
-// startFolderSize() and the finishing step stay.
+// Folder Size (F4, right button on Refresh): the count runs as a core job on the
+// interface's background job while the frame stays usable. A busy indicator in
+// the status bar shows it and stops it when pressed; Escape stops it too. A
+// stopped count shows and writes nothing.
 
 #include <QObject>
 #include <QPointer>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/lists/folder_size.h"
+#include "ui/app/background_job.h"
 
 class QToolButton;
 
@@ -36,7 +31,7 @@ public:
     static FolderSizeRunner* current();
     // Escape or the busy indicator: the worker stops at its next entry.
     void stop();
-    bool stopped() const { return cancel_.cancelled(); }
+    bool stopped() const { return background_.cancelled(); }
     const FolderSizeJob& job() const { return *job_; }
 
 signals:
@@ -55,8 +50,7 @@ private:
     Target target_;
     QPointer<ChildWindow> window_;
     std::unique_ptr<FolderSizeJob> job_;
-    CancelToken cancel_;
-    std::thread worker_;
+    BackgroundJob background_;  // after job_: stops and joins the count before the job goes
     QPointer<QToolButton> indicator_;
     bool cursorSet_ = false;
 };

@@ -8,91 +8,14 @@
 #include <QMenu>
 #include <array>
 
+#include "core/commands/command_id.h"
+
 namespace arbel::ui {
 
 class Tmdimain;
 
-enum class FrameAction {
-    // File
-    Copy,
-    Move,
-    Shortcut,
-    Delete,
-    Rename,
-    ChangeCaseMenu,
-    Lowercase,
-    Uppercase,
-    SentenceCase,
-    TitleCase,
-    ChangeAttributes,
-    Properties,
-    ShortcutProperties,
-    NewFolder,
-    Search,
-    Edit,
-    Run,
-    Associate,
-    Exit,
-    // Volume
-    CopyDiskette,
-    LabelDisk,
-    FormatDisk,
-    Sharing,
-    MapNetworkDrive,
-    DisconnectNetworkDrive,
-    // Open
-    SelectedItem,
-    SelectedBranch,
-    Tree,
-    TreeAs,
-    Folder,
-    FolderAs,
-    AutoFolder,
-    FileViewer,
-    AutoFileViewer,
-    // View
-    ClearFilter,
-    FilesOnly,
-    FolderSize,
-    DisplayMenu,
-    LargeIcons,
-    SmallIcons,
-    List,
-    Details,
-    ToggleDisplay,
-    SortMenu,
-    SortName,
-    SortExt,
-    SortSize,
-    SortFlags,
-    SortDate,
-    SortReverse,
-    SelectAll,
-    SelectAllFiles,
-    SelectDeselect,
-    // Options
-    Next,
-    Previous,
-    SetOptions,
-    SaveCurrentConfiguration,
-    RestoreDefaultConfiguration,
-    // Window
-    ArrangeAll,
-    Refresh,
-    SaveToFileMenu,
-    SaveSelected,
-    SaveEntire,
-    Close,
-    FrameSaveSettings,
-    FrameRestoreDefault,
-    // Help
-    Contents,
-    ScreenMap,
-    About,
-    // the menu bar's own "E&xit"
-    MenuBarExit,
-    Count_
-};
+// The frame's actions are indexed by the command id itself.
+using FrameAction = commands::Command;
 
 enum class FrameMenu { File, Volume, Open, View, Options, Window, Help, Count_ };
 

@@ -1,10 +1,11 @@
 // The frame's own commands: exit, the frame's settings, the default
-// configuration, help and about.
+// configuration, help and about; and running any command by its id.
 #include <QGuiApplication>
 
 #include "core/app/placement.h"
 #include "ui/app/message_box.h"
 #include "ui/frame/about_box.h"
+#include "ui/frame/frame_actions.h"
 #include "ui/frame/help_window.h"
 #include "ui/frame/mdimain.h"
 
@@ -39,6 +40,11 @@ void Tmdimain::ScreenMap1Click() {
 
 void Tmdimain::About1Click() {
     AboutBox::open(this);
+}
+
+void Tmdimain::runCommand(commands::Command id) {
+    // The action's handler checks the command's gate, whatever menu asked.
+    if (QAction* action = actions_->action(id)) action->trigger();
 }
 
 }  // namespace arbel::ui

@@ -18,6 +18,7 @@
 
 #include "core/app/app_state.h"
 #include "core/app/window_registry.h"
+#include "core/commands/command_id.h"
 #include "core/config/ini_file.h"
 
 class QLabel;
@@ -58,6 +59,9 @@ public:
     config::IniFile& config() { return *config_; }
     QMdiArea* clientArea() const { return ScrollBox1; }
     FrameActions& actions() const { return *actions_; }
+    // Runs the command of that id through the frame's action table, as its menu
+    // item or shortcut would (the context menus of the tree and windows do this).
+    void runCommand(commands::Command id);
     FrameToolBar* toolBar() const { return ashpan; }
     ViewPanel* viewPanel() const { return viewpan; }
     QLabel* statusPanel() const { return statuspanel; }
@@ -120,6 +124,9 @@ public slots:
     // File
     void copybutClick();
     void movebutClick();
+    // Copy and Move with the target folder handed in (a drop's folder; empty: none).
+    void copyItemsTo(const std::string& target);
+    void moveItemsTo(const std::string& target);
     void shortcutbutClick();
     void delbutClick();
     void renamebutClick();

@@ -138,19 +138,23 @@ void FileWindow::buildWidgets() {
 }
 
 void FileWindow::buildMenus() {
+    // Each item runs the frame's command of its id.
+    using commands::Command;
+    auto command = [this](const char* caption, Command id) {
+        return PopupMenu1->addAction(QString::fromLatin1(caption), this,
+                                     [this, id] { frame().runCommand(id); });
+    };
     PopupMenu1 = new QMenu(this);
-    PopupMenu1->addAction(QStringLiteral("Copy"), &frame(), &Tmdimain::copybutClick);
-    PopupMenu1->addAction(QStringLiteral("Move"), &frame(), &Tmdimain::movebutClick);
-    PopupMenu1->addAction(QStringLiteral("Delete"), &frame(), &Tmdimain::delbutClick);
-    renameItem_ = PopupMenu1->addAction(QStringLiteral("Rename"), &frame(), &Tmdimain::renamebutClick);
+    command("Copy", Command::Copy);
+    command("Move", Command::Move);
+    command("Delete", Command::Delete);
+    renameItem_ = command("Rename", Command::Rename);
     PopupMenu1->addAction(QStringLiteral("Attributes"), this, [this] {
-        if (QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier) {
-            frame().Properties1Click();
-        } else {
-            frame().attribbutClick();
-        }
+        frame().runCommand(QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier
+                               ? Command::Properties
+                               : Command::ChangeAttributes);
     });
-    shortcutItem_ = PopupMenu1->addAction(QStringLiteral("Shortcut"), &frame(), &Tmdimain::Shortcut2Click);
+    shortcutItem_ = command("Shortcut", Command::ShortcutProperties);
     shortcutItem_->setVisible(false);
     PopupMenu1->addSeparator();
     PopupMenu1->addAction(QStringLiteral("Cancel"));
@@ -165,18 +169,17 @@ void FileWindow::buildMenus() {
     });
 
     PopupMenu2 = new QMenu(this);
-    PopupMenu2->addAction(QStringLiteral("Copy"), this, [this] {
-        state().hoverFolder =
+    // The folder dropped on (an entry, else the window's folder) is the copy's target.
+    auto dropTarget = [this] {
+        std::string target =
             rightDropTarget_.empty() ? shownFolder() : joinPath(shownFolder(), rightDropTarget_);
         rightDropTarget_.clear();
-        frame().copybutClick();
-    });
-    PopupMenu2->addAction(QStringLiteral("Move"), this, [this] {
-        state().hoverFolder =
-            rightDropTarget_.empty() ? shownFolder() : joinPath(shownFolder(), rightDropTarget_);
-        rightDropTarget_.clear();
-        frame().movebutClick();
-    });
+        return target;
+    };
+    PopupMenu2->addAction(QStringLiteral("Copy"), this,
+                          [this, dropTarget] { frame().copyItemsTo(dropTarget()); });
+    PopupMenu2->addAction(QStringLiteral("Move"), this,
+                          [this, dropTarget] { frame().moveItemsTo(dropTarget()); });
     PopupMenu2->addSeparator();
     PopupMenu2->addAction(QStringLiteral("Cancel"));
 }

@@ -58,9 +58,9 @@ std::string chosenText(QComboBox* box) {
 }  // namespace
 
 Tcopier::Tcopier(Tmdimain& frame, Mode mode, DialogSource source)
-    : QDialog(&frame, Qt::Tool), frame_(frame), mode_(Mode::Copy), source_(std::move(source)) {
-    setAttribute(Qt::WA_DeleteOnClose);
-    setObjectName(QStringLiteral("copier"));
+    : OperationDialog(frame, DialogTag::Copier, QStringLiteral("copier"), QStringLiteral("Copy")),
+      mode_(mode),
+      source_(std::move(source)) {
     auto* grid = new QGridLayout(this);
     Label1 = new QLabel(QString::fromUtf8(kCopyLabel), this);
     ComboBox1 = new QComboBox(this);
@@ -101,17 +101,14 @@ Tcopier::Tcopier(Tmdimain& frame, Mode mode, DialogSource source)
     autobox->setChecked(config::getFlag(ini, config::keys::Replace));
     // Rename on copy concerns one chosen item; dropped items are never renamed.
     renbox->setEnabled(!source_.dropped && source_.gathered.items.size() == 1);
-    if (mode == Mode::Move) switchmode();
-    frame_.dialogOpened(DialogTag::Copier, this, ComboBox1->lineEdit());
+    showMode();
+    finishCreation(ComboBox1->lineEdit());
 }
 
 Tcopier::~Tcopier() = default;
 
 Tcopier* Tcopier::open(Tmdimain& frame, Mode mode) {
-    auto* dialog = new Tcopier(frame, mode, gatherFromFrame(frame));
-    dialog->show();
-    frame.finddlog();
-    return dialog;
+    return showOverFrame(frame, new Tcopier(frame, mode, gatherFromFrame(frame)));
 }
 
 void Tcopier::setTarget(const std::string& folder) {
@@ -121,6 +118,11 @@ void Tcopier::setTarget(const std::string& folder) {
 
 void Tcopier::switchmode() {
     mode_ = mode_ == Mode::Copy ? Mode::Move : Mode::Copy;
+    showMode();
+}
+
+// The caption, the button and the label say the mode from the moment the dialog opens.
+void Tcopier::showMode() {
     bool move = mode_ == Mode::Move;
     setWindowTitle(move ? QStringLiteral("Move") : QStringLiteral("Copy"));
     Button1->setText(windowTitle());
@@ -137,18 +139,8 @@ void Tcopier::mouseReleaseEvent(QMouseEvent* event) {
     QDialog::mouseReleaseEvent(event);
 }
 
-void Tcopier::closeEvent(QCloseEvent* event) {
-    // A running job ends first: its result still has to reach the windows.
-    if (job_ && job_->running()) {
-        event->ignore();
-        return;
-    }
-    frame_.dialogClosed(DialogTag::Copier);
-    QDialog::closeEvent(event);
-}
-
 void Tcopier::Button1Click() {
-    if (job_) return;  // the job runs; Enter on the frame cannot start another
+    if (busy()) return;  // the job runs; Enter on the frame cannot start another
     std::string newName;
     bool rename = renbox->isEnabled() && renbox->isChecked();
     if (rename) {
@@ -194,7 +186,7 @@ void Tcopier::Button1Click() {
     op.AutoMakeDir = true;
     if (rename) op.TargetName = newName;
     auto job = op.prepare(mode_ == Mode::Copy ? ops::Operation::Copy : ops::Operation::Move, target);
-    job_ = runFileOperation(
+    runJob(runFileOperation(
         this, &frame_, std::move(job), {op.Animate, QString::fromStdString(op.ProgressTitle)},
         [this, target, newName, rename](const ops::OperationResult& result) {
             afterRun(result);
@@ -206,7 +198,7 @@ void Tcopier::Button1Click() {
                                      ops::updatedHistory(newName, historyOf(ComboBox2)));
             });
             close();
-        });
+        }));
 }
 
 void Tcopier::afterRun(const ops::OperationResult& result) {

@@ -3,8 +3,7 @@
 // target folder (created on request), optionally a single item under a new
 // name, then brings the tree and the windows on the source and target up to date.
 
-#include <QDialog>
-#include <QPointer>
+#include "ui/app/operation_dialog.h"
 
 #include "core/ops/file_operation.h"
 #include "ui/ops/dialog_source.h"
@@ -15,14 +14,10 @@ class QLabel;
 class QPushButton;
 
 namespace arbel::ui {
-class BackgroundJob;
-}
-
-namespace arbel::ui {
 
 class Tmdimain;
 
-class Tcopier : public QDialog {
+class Tcopier : public OperationDialog {
     Q_OBJECT
 public:
     enum class Mode { Copy, Move };
@@ -47,22 +42,21 @@ public:
     QPushButton* Button2 = nullptr;
     QPushButton* modeButton = nullptr;  // Copy/Move switch the title bar cannot offer here
 
+    void confirm() override { Button1Click(); }
+
 public slots:
     void Button1Click();
-    void confirm() { Button1Click(); }
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void afterRun(const ops::OperationResult& result);
-    Tmdimain& frame_;
+    void showMode();
     Mode mode_;
     DialogSource source_;
     std::string presetTarget_;
-    QPointer<BackgroundJob> job_;  // the copy or move, while it runs
 };
 
 inline constexpr const char* kCopyLabel = "Copy Item(s) to:";

@@ -21,10 +21,9 @@
 namespace arbel::ui {
 
 Tdel::Tdel(Tmdimain& frame, DialogSource source)
-    : QDialog(&frame, Qt::Tool | Qt::WindowStaysOnTopHint), frame_(frame), source_(std::move(source)) {
-    setAttribute(Qt::WA_DeleteOnClose);
-    setObjectName(QStringLiteral("del"));
-    setWindowTitle(QStringLiteral("Delete"));
+    : OperationDialog(frame, DialogTag::Delete, QStringLiteral("del"), QStringLiteral("Delete"),
+                      Qt::WindowStaysOnTopHint),
+      source_(std::move(source)) {
     auto* layout = new QVBoxLayout(this);
     Label1 = new QLabel(this);
     label2 = new TFileLabel(this);
@@ -59,28 +58,15 @@ Tdel::Tdel(Tmdimain& frame, DialogSource source)
         Label1->setText(QString::fromStdString(ops::deleteQuestion(source_.files, source_.folders)));
         label2->setFileName(source_.windowFolder);
     }
-    frame_.dialogOpened(DialogTag::Delete, this, Button1);
+    finishCreation(Button1);
 }
 
 Tdel* Tdel::open(Tmdimain& frame) {
-    auto* dialog = new Tdel(frame, gatherFromFrame(frame));
-    dialog->show();
-    frame.finddlog();
-    return dialog;
-}
-
-void Tdel::closeEvent(QCloseEvent* event) {
-    // A running job ends first: its result still has to reach the windows.
-    if (job_ && job_->running()) {
-        event->ignore();
-        return;
-    }
-    frame_.dialogClosed(DialogTag::Delete);
-    QDialog::closeEvent(event);
+    return showOverFrame(frame, new Tdel(frame, gatherFromFrame(frame)));
 }
 
 void Tdel::Button1Click() {
-    if (job_) return;  // the job runs; Enter on the frame cannot start another
+    if (busy()) return;  // the job runs; Enter on the frame cannot start another
     bool recycle = CheckBox1->isChecked();
     reportWriteErrors(this, [&] {
         config::setFlag(frame_.config(), config::keys::Recycle, recycle);
@@ -96,12 +82,12 @@ void Tdel::Button1Click() {
     ops::TShellFileOp op(list);
     op.NoConfirmation = !CheckBox2->isChecked();
     auto job = op.prepare(recycle ? ops::Operation::Recycle : ops::Operation::Delete);
-    job_ = runFileOperation(this, &frame_, std::move(job),
+    runJob(runFileOperation(this, &frame_, std::move(job),
                             {op.Animate, QString::fromStdString(op.ProgressTitle)},
                             [this](const ops::OperationResult& result) {
                                 applyAfterEffects(frame_, ops::afterEffects(result, source_.fromSearch));
                                 close();
-                            });
+                            }));
 }
 
 }  // namespace arbel::ui

@@ -3,8 +3,7 @@
 // per-item confirmations, deletes through the engine, then drops deleted folders
 // from the tree, closes the windows that showed them and rereads the rest.
 
-#include <QDialog>
-#include <QPointer>
+#include "ui/app/operation_dialog.h"
 
 #include "ui/ops/dialog_source.h"
 
@@ -14,11 +13,10 @@ class QPushButton;
 
 namespace arbel::ui {
 
-class BackgroundJob;
 class TFileLabel;
 class Tmdimain;
 
-class Tdel : public QDialog {
+class Tdel : public OperationDialog {
     Q_OBJECT
 public:
     Tdel(Tmdimain& frame, DialogSource source);
@@ -31,17 +29,13 @@ public:
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
 
+    void confirm() override { Button1Click(); }
+
 public slots:
     void Button1Click();
-    void confirm() { Button1Click(); }
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
-    Tmdimain& frame_;
     DialogSource source_;
-    QPointer<BackgroundJob> job_;  // the deletion, while it runs
 };
 
 }  // namespace arbel::ui

@@ -11,7 +11,6 @@
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
-#include "ui/ops/confirm_keys.h"
 #include "ui/ops/file_label.h"
 #include "ui/ops/tree_sync.h"
 
@@ -26,20 +25,17 @@ std::string Tnewd::parentFor(const DialogSource& source) {
 }
 
 Tnewd::Tnewd(Tmdimain& frame, DialogSource source, std::string parent)
-    : QDialog(&frame, Qt::Tool), frame_(frame), source_(std::move(source)), parent_(std::move(parent)) {
-    setAttribute(Qt::WA_DeleteOnClose);
-    setObjectName(QStringLiteral("newd"));
-    setWindowTitle(QStringLiteral("New Folder"));
+    : OperationDialog(frame, DialogTag::NewDir, QStringLiteral("newd"), QStringLiteral("New Folder")),
+      source_(std::move(source)),
+      parent_(std::move(parent)) {
     auto* layout = new QVBoxLayout(this);
     Label1 = new QLabel(QStringLiteral("Create a new folder in:"), this);
     parlabel2 = new TFileLabel(this);
     parlabel2->setFileName(parent_);
     Edit1 = new QLineEdit(this);
     Edit1->setMinimumWidth(300);
-    Edit1->installEventFilter(this);
     auto* buttons = new QHBoxLayout;
     Button1 = new QPushButton(QStringLiteral("&Create"), this);
-    Button1->installEventFilter(this);
     Button2 = new QPushButton(QStringLiteral("Close"), this);
     buttons->addStretch();
     buttons->addWidget(Button1);
@@ -50,27 +46,15 @@ Tnewd::Tnewd(Tmdimain& frame, DialogSource source, std::string parent)
     layout->addLayout(buttons);
     connect(Button1, &QPushButton::clicked, this, &Tnewd::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &QDialog::close);
-    frame_.dialogOpened(DialogTag::NewDir, this, Edit1);
+    watchConfirmKeys(Edit1, Button1);
+    finishCreation(Edit1);
 }
 
 Tnewd* Tnewd::open(Tmdimain& frame) {
     DialogSource source = gatherFromFrame(frame);
     std::string parent = parentFor(source);
     if (parent.empty()) return nullptr;
-    auto* dialog = new Tnewd(frame, std::move(source), parent);
-    dialog->show();
-    frame.finddlog();
-    return dialog;
-}
-
-void Tnewd::closeEvent(QCloseEvent* event) {
-    frame_.dialogClosed(DialogTag::NewDir);
-    QDialog::closeEvent(event);
-}
-
-bool Tnewd::eventFilter(QObject* watched, QEvent* event) {
-    if (handleConfirmKeys(watched, event, Edit1, Button1, keepOpen_, [this] { Button1Click(); })) return true;
-    return QDialog::eventFilter(watched, event);
+    return showOverFrame(frame, new Tnewd(frame, std::move(source), parent));
 }
 
 void Tnewd::Button1Click() {
@@ -78,7 +62,7 @@ void Tnewd::Button1Click() {
     ops::NewFolderResult r =
         ops::createNewFolder(parent_, std::string_view(typed.constData(), size_t(typed.size())));
     if (!r.created) {
-        keepOpen_ = false;
+        (void)takeKeepOpen();
         showMessage(this, displayPath(r.message));
         return;
     }
@@ -90,9 +74,7 @@ void Tnewd::Button1Click() {
         w->refreshWindow(RefreshSignal::Format);
     }
     Edit1->clear();
-    bool stay = keepOpen_;
-    keepOpen_ = false;
-    if (!stay) close();
+    if (!takeKeepOpen()) close();
 }
 
 }  // namespace arbel::ui

@@ -3,8 +3,8 @@
 // window, or under the folder selected in it, then shows it in the tree and in
 // the windows on that folder. Enter creates and closes; Ctrl+Enter stays open.
 
-#include <QDialog>
 #include <string>
+#include "ui/app/operation_dialog.h"
 
 #include "ui/ops/dialog_source.h"
 
@@ -17,7 +17,7 @@ namespace arbel::ui {
 class TFileLabel;
 class Tmdimain;
 
-class Tnewd : public QDialog {
+class Tnewd : public OperationDialog {
     Q_OBJECT
 public:
     Tnewd(Tmdimain& frame, DialogSource source, std::string parent);
@@ -33,19 +33,14 @@ public:
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
 
+    void confirm() override { Button1Click(); }
+
 public slots:
     void Button1Click();
-    void confirm() { Button1Click(); }
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    Tmdimain& frame_;
     DialogSource source_;
     std::string parent_;
-    bool keepOpen_ = false;
 };
 
 }  // namespace arbel::ui

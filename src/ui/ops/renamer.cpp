@@ -12,29 +12,23 @@
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
-#include "ui/ops/confirm_keys.h"
 #include "ui/ops/tree_sync.h"
 #include "ui/search/findform.h"
 
 namespace arbel::ui {
 
 Tren::Tren(Tmdimain& frame, DialogSource source, std::string oldPath)
-    : QDialog(&frame, Qt::Tool | Qt::WindowStaysOnTopHint),
-      frame_(frame),
+    : OperationDialog(frame, DialogTag::Rename, QStringLiteral("ren"), QStringLiteral("Rename"),
+                      Qt::WindowStaysOnTopHint),
       source_(std::move(source)),
       old_(std::move(oldPath)) {
-    setAttribute(Qt::WA_DeleteOnClose);
-    setObjectName(QStringLiteral("ren"));
-    setWindowTitle(QStringLiteral("Rename"));
     auto* layout = new QVBoxLayout(this);
     Label1 = new QLabel(QStringLiteral("Rename Selected Object to:"), this);
     Edit1 = new QLineEdit(this);
     Edit1->setMinimumWidth(300);
     Edit1->setText(displayPath(baseName(old_)));
-    Edit1->installEventFilter(this);
     auto* buttons = new QHBoxLayout;
     Button1 = new QPushButton(QStringLiteral("&Rename"), this);
-    Button1->installEventFilter(this);
     Button2 = new QPushButton(QStringLiteral("Close"), this);
     buttons->addStretch();
     buttons->addWidget(Button1);
@@ -44,7 +38,8 @@ Tren::Tren(Tmdimain& frame, DialogSource source, std::string oldPath)
     layout->addLayout(buttons);
     connect(Button1, &QPushButton::clicked, this, &Tren::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &QDialog::close);
-    frame_.dialogOpened(DialogTag::Rename, this, Edit1);
+    watchConfirmKeys(Edit1, Button1);
+    finishCreation(Edit1);
 }
 
 Tren* Tren::open(Tmdimain& frame) {
@@ -52,20 +47,7 @@ Tren* Tren::open(Tmdimain& frame) {
     std::string old = frame.state().renameTarget;
     if (source.fromSearch || old.empty()) old = source.gathered.firstItem;
     if (old.empty()) return nullptr;
-    auto* dialog = new Tren(frame, std::move(source), old);
-    dialog->show();
-    frame.finddlog();
-    return dialog;
-}
-
-void Tren::closeEvent(QCloseEvent* event) {
-    frame_.dialogClosed(DialogTag::Rename);
-    QDialog::closeEvent(event);
-}
-
-bool Tren::eventFilter(QObject* watched, QEvent* event) {
-    if (handleConfirmKeys(watched, event, Edit1, Button1, keepOpen_, [this] { Button1Click(); })) return true;
-    return QDialog::eventFilter(watched, event);
+    return showOverFrame(frame, new Tren(frame, std::move(source), old));
 }
 
 void Tren::Button1Click() {
@@ -75,7 +57,7 @@ void Tren::Button1Click() {
     if (Edit1->text() == displayPath(baseName(old_))) newName = baseName(old_);
     ops::RenameResult r = ops::renameItem(old_, newName);
     if (!r.renamed) {
-        keepOpen_ = false;
+        (void)takeKeepOpen();
         showMessage(this, displayPath(r.message));
         return;
     }
@@ -85,9 +67,7 @@ void Tren::Button1Click() {
     old_ = r.newPath;
     frame_.state().renameTarget = r.newPath;
     Edit1->setText(displayPath(baseName(old_)));
-    bool stay = keepOpen_;
-    keepOpen_ = false;
-    if (!stay) close();
+    if (!takeKeepOpen()) close();
 }
 
 }  // namespace arbel::ui

@@ -3,8 +3,8 @@
 // anything, and keeps the tree and the windows on it and on its folder in step.
 // Enter renames and closes; Ctrl+Enter (or a right click on Rename) stays open.
 
-#include <QDialog>
 #include <string>
+#include "ui/app/operation_dialog.h"
 
 #include "ui/ops/dialog_source.h"
 
@@ -16,7 +16,7 @@ namespace arbel::ui {
 
 class Tmdimain;
 
-class Tren : public QDialog {
+class Tren : public OperationDialog {
     Q_OBJECT
 public:
     // oldPath: the item to rename (RenameTarget).
@@ -29,19 +29,14 @@ public:
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
 
+    void confirm() override { Button1Click(); }
+
 public slots:
     void Button1Click();
-    void confirm() { Button1Click(); }
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    Tmdimain& frame_;
     DialogSource source_;
     std::string old_;
-    bool keepOpen_ = false;
 };
 
 }  // namespace arbel::ui

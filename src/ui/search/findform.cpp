@@ -276,13 +276,16 @@ void Tfindform::buildControls() {
     stb = new QStatusBar(this);
     stb->setSizeGripEnabled(false);
 
+    // Each item runs the frame's command of its id.
     resultsMenu = new QMenu(this);
-    resultsMenu->addAction(tr("Copy"), &frame_, &Tmdimain::copybutClick);
-    resultsMenu->addAction(tr("Move"), &frame_, &Tmdimain::movebutClick);
-    resultsMenu->addAction(tr("Delete"), &frame_, &Tmdimain::delbutClick);
-    resultsMenu->addAction(tr("Rename"), &frame_, &Tmdimain::renamebutClick)
-        ->setObjectName(QStringLiteral("Rename1"));
-    resultsMenu->addAction(tr("Attributes"), &frame_, &Tmdimain::attribbutClick);
+    auto command = [this](const QString& caption, commands::Command id) {
+        return resultsMenu->addAction(caption, this, [this, id] { frame_.runCommand(id); });
+    };
+    command(tr("Copy"), commands::Command::Copy);
+    command(tr("Move"), commands::Command::Move);
+    command(tr("Delete"), commands::Command::Delete);
+    command(tr("Rename"), commands::Command::Rename)->setObjectName(QStringLiteral("Rename1"));
+    command(tr("Attributes"), commands::Command::ChangeAttributes);
     resultsMenu->addSeparator();
     resultsMenu->addAction(tr("Cancel"));
     connect(resultsMenu, &QMenu::aboutToShow, this, &Tfindform::PopupMenu1Popup);

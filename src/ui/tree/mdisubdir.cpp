@@ -24,32 +24,6 @@ namespace arbel::ui {
 
 namespace {
 
-const char* menuText(tree::TreeMenuItem item) {
-    switch (item) {
-        case tree::TreeMenuItem::CopyDisk:
-            return "Copy Disk";
-        case tree::TreeMenuItem::FormatDisk:
-            return "Format Disk";
-        case tree::TreeMenuItem::LabelDisk:
-            return "Label Disk";
-        case tree::TreeMenuItem::Copy:
-            return "Copy";
-        case tree::TreeMenuItem::Move:
-            return "Move";
-        case tree::TreeMenuItem::Delete:
-            return "Delete";
-        case tree::TreeMenuItem::Rename:
-            return "Rename";
-        case tree::TreeMenuItem::Attributes:
-            return "Attributes";
-        case tree::TreeMenuItem::Sharing:
-            return "Sharing";
-        case tree::TreeMenuItem::Cancel:
-            return "Cancel";
-    }
-    return "";
-}
-
 // A press and release this close together are a click, not a right-button drag.
 constexpr int kRightDragSlop = 10;
 
@@ -167,44 +141,13 @@ void Tmdisubdir::buildHeader(QWidget* host) {
 
 void Tmdisubdir::buildMenus() {
     PopupMenu1 = new QMenu(this);
-    for (auto entry : tree::contextMenuState(*tree_)) {
-        if (entry.item == tree::TreeMenuItem::Cancel) PopupMenu1->addSeparator();
-        QAction* a = PopupMenu1->addAction(QString::fromLatin1(menuText(entry.item)));
-        a->setData(int(entry.item));
+    for (const auto& entry : tree::contextMenuState(*tree_)) {
+        if (!entry.command) PopupMenu1->addSeparator();
+        QAction* a = PopupMenu1->addAction(QString::fromLatin1(entry.caption));
+        a->setData(entry.command ? int(*entry.command) : -1);
         // Each item runs the frame's command, which refuses what is not there yet.
-        connect(a, &QAction::triggered, this, [this, item = entry.item] {
-            switch (item) {
-                case tree::TreeMenuItem::CopyDisk:
-                    frame().copydiskbutClick();
-                    break;
-                case tree::TreeMenuItem::FormatDisk:
-                    frame().formatdiskbutClick();
-                    break;
-                case tree::TreeMenuItem::LabelDisk:
-                    frame().LabelDisk1Click();
-                    break;
-                case tree::TreeMenuItem::Copy:
-                    frame().copybutClick();
-                    break;
-                case tree::TreeMenuItem::Move:
-                    frame().movebutClick();
-                    break;
-                case tree::TreeMenuItem::Delete:
-                    frame().delbutClick();
-                    break;
-                case tree::TreeMenuItem::Rename:
-                    frame().renamebutClick();
-                    break;
-                case tree::TreeMenuItem::Attributes:
-                    frame().attribbutClick();
-                    break;
-                case tree::TreeMenuItem::Sharing:
-                    frame().Sharing1Click();
-                    break;
-                case tree::TreeMenuItem::Cancel:
-                    break;
-            }
-        });
+        if (entry.command)
+            connect(a, &QAction::triggered, this, [this, id = *entry.command] { frame().runCommand(id); });
     }
     connect(PopupMenu1, &QMenu::aboutToShow, this, &Tmdisubdir::PopupMenu1Popup);
 
@@ -383,18 +326,16 @@ void Tmdisubdir::rightUp(const QPoint& globalPos, const QModelIndex& index) {
 }
 
 void Tmdisubdir::dragMenuChoice(bool move) {
-    AppState& st = frame().state();
     // Nodes may have gone while the menu was open.
     if (!dragTargetNode_ || !dragSourceNode_) return;
     const std::string target = tree::folderForm(tree_->NodePath(dragTargetNode_));
     if (tree_->FindNode(target) != dragTargetNode_) return;
-    st.hoverFolder = tree_->folderExists(dragTargetNode_) ? target : std::string();
-    // The copy dialog opened by the command reads the target from hoverFolder.
+    // The copy dialog takes the folder as its target (none when it does not exist).
+    const std::string into = tree_->folderExists(dragTargetNode_) ? target : std::string();
     if (move)
-        frame().movebutClick();
+        frame().moveItemsTo(into);
     else
-        frame().copybutClick();
-    st.hoverFolder.clear();
+        frame().copyItemsTo(into);
 }
 
 void Tmdisubdir::PopupMenu1Popup() {
@@ -405,7 +346,7 @@ void Tmdisubdir::PopupMenu1Popup() {
             continue;
         }
         for (const auto& e : states) {
-            if (int(e.item) != a->data().toInt()) continue;
+            if ((e.command ? int(*e.command) : -1) != a->data().toInt()) continue;
             a->setVisible(e.visible);
             a->setEnabled(e.enabled);
         }

@@ -109,6 +109,24 @@ private slots:
         QTRY_COMPARE(frame_->state().activeDialog, DialogTag::None);
     }
 
+    // The copy dialog says its mode in its caption, button and label from the
+    // moment it opens, and switching the mode changes all three.
+    void copyDialogShowsItsModeFromTheStart() {
+        QPointer<Tcopier> copy = Tcopier::open(*frame_, Tcopier::Mode::Copy);
+        QCOMPARE(copy->windowTitle(), QStringLiteral("Copy"));
+        QCOMPARE(copy->Button1->text(), QStringLiteral("Copy"));
+        QCOMPARE(copy->Label1->text(), QString::fromUtf8(kCopyLabel));
+        copy->close();
+        QTRY_VERIFY(!copy);
+        QPointer<Tcopier> move = Tcopier::open(*frame_, Tcopier::Mode::Move);
+        QCOMPARE(move->windowTitle(), QStringLiteral("Move"));
+        QCOMPARE(move->Label1->text(), QString::fromUtf8(kMoveLabel));
+        move->switchmode();
+        QCOMPARE(move->windowTitle(), QStringLiteral("Copy"));
+        QCOMPARE(move->Button1->text(), QStringLiteral("Copy"));
+        move->close();
+    }
+
     // Move with rename on copy: the item lands under the new name, the source is
     // gone, and no other folder is renamed on the way.
     void moveUnderNewNameLeavesSiblingsAlone() {

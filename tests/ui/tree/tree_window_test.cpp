@@ -3,6 +3,7 @@
 #include <stdio.h>
 
 #include <QAbstractItemModelTester>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -16,6 +17,9 @@
 #include "ui/app/child_window.h"
 #include "ui/app/message_box.h"
 #include "ui/frame/mdimain.h"
+#include "ui/ops/copier.h"
+#include "ui/ops/deleter.h"
+#include "ui/ops/file_label.h"
 #include "ui/tree/dir_tree_model.h"
 #include "ui/tree/dir_tree_view.h"
 #include "ui/tree/mdisubdir.h"
@@ -68,6 +72,7 @@ private slots:
     void closingOnlyMinimises();
     void aClickFeedsTheAutoWindowAfterTheDelayUnlessDoubleClicked();
     void rightButtonHeldShowsTheMenuAShortClickDoesNot();
+    void menusRunTheFrameCommandsWithTheirTargets();
     void modelStaysValidThroughTreeOperations();
     void aClickOnAVanishedVolumeSaysSoAndLeavesTheAutoWindow();
     void expandingAnUnreadFolderInTheViewReadsIt();
@@ -254,6 +259,44 @@ void TreeWindowTest::rightButtonHeldShowsTheMenuAShortClickDoesNot() {
     QVERIFY(w->dragMenu()->isVisible());
     QVERIFY(!w->contextMenu()->isVisible());
     w->dragMenu()->close();
+}
+
+// The context menu runs the frame's command of its id; the right-drag menu hands
+// the folder it was dropped on to the copy dialog as its target.
+void TreeWindowTest::menusRunTheFrameCommandsWithTheirTargets() {
+    Tmdisubdir* w = openTree();
+    DirTreeView* view = w->treeView();
+    QModelIndex docs = view->dirModel()->indexOf(w->DirTree1().FindNode(tmp_->path() + "/home/docs"));
+    QModelIndex home = view->dirModel()->indexOf(w->DirTree1().FindNode(tmp_->path() + "/home"));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(docs).center());
+    QTRY_COMPARE(w->selectedFolder(), tmp_->path() + "/home/docs");
+
+    QAction* remove = nullptr;
+    for (QAction* a : w->contextMenu()->actions())
+        if (a->text() == QStringLiteral("Delete")) remove = a;
+    QVERIFY(remove);
+    remove->trigger();
+    auto* del = qobject_cast<Tdel*>(frame_->openDialog(DialogTag::Delete));
+    QVERIFY(del);
+    QCOMPARE(del->label2->FileName(), tmp_->path() + "/home/docs");
+    del->close();
+    QTRY_COMPARE(frame_->state().activeDialog, DialogTag::None);
+
+    QTest::mousePress(view->viewport(), Qt::RightButton, {}, view->visualRect(docs).center());
+    QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, view->visualRect(home).center());
+    QVERIFY(w->dragMenu()->isVisible());
+    QAction* move = nullptr;
+    for (QAction* a : w->dragMenu()->actions())
+        if (a->text() == QStringLiteral("Move")) move = a;
+    QVERIFY(move);
+    move->trigger();
+    w->dragMenu()->close();
+    auto* copier = qobject_cast<Tcopier*>(frame_->openDialog(DialogTag::Copier));
+    QVERIFY(copier);
+    QCOMPARE(copier->mode(), Tcopier::Mode::Move);
+    QCOMPARE(copier->ComboBox1->currentText(), QString::fromStdString(tmp_->path() + "/home"));
+    QCOMPARE(copier->source().gathered.items, std::vector<std::string>{tmp_->path() + "/home/docs"});
+    copier->close();
 }
 
 void TreeWindowTest::modelStaysValidThroughTreeOperations() {
