@@ -8,6 +8,10 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "platform/paths.h"
@@ -109,17 +113,52 @@ UpdateLock lockForUpdate(const std::string& path, const std::string& creatableFo
     if (!creatableFolder.empty() && dir == creatableFolder && makeFolders(dir) != 0) return lock;
     int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return lock;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            lock.fd_ = fd;
-            return lock;
-        }
-        if (errno != EWOULDBLOCK && errno != EINTR) break;
-        if (std::chrono::steady_clock::now() >= deadline) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        lock.fd_ = fd;
+        return lock;
     }
-    ::close(fd);
+    if (timeoutMs <= 0) {
+        ::close(fd);
+        return lock;
+    }
+    // Wait in the kernel's queue, not by polling: a process saving key after key
+    // holds the lock almost all the time, and a poller only finds it free by luck, so
+    // it would run out its time limit and write unlocked. The wait runs on a thread
+    // of its own so that it can be given up; a thread given up closes the folder
+    // (releasing anything it got) once its flock returns.
+    struct Wait {
+        std::mutex m;
+        std::condition_variable cv;
+        bool done = false, abandoned = false, locked = false;
+    };
+    auto wait = std::make_shared<Wait>();
+    try {
+        std::thread([wait, fd] {
+            int rc;
+            do rc = ::flock(fd, LOCK_EX);
+            while (rc != 0 && errno == EINTR);
+            std::lock_guard<std::mutex> g(wait->m);
+            if (wait->abandoned) {
+                ::close(fd);
+                return;
+            }
+            wait->done = true;
+            wait->locked = rc == 0;
+            wait->cv.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        ::close(fd);
+        return lock;
+    }
+    std::unique_lock<std::mutex> g(wait->m);
+    if (wait->cv.wait_for(g, std::chrono::milliseconds(timeoutMs), [&] { return wait->done; })) {
+        if (wait->locked)
+            lock.fd_ = fd;
+        else
+            ::close(fd);
+        return lock;
+    }
+    wait->abandoned = true;
     return lock;
 }
 

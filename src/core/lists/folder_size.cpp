@@ -63,6 +63,9 @@ bool FolderSizeJob::run(const CancelToken& cancel) {
 bool FolderSizeJob::count(const std::string& folder, const CancelToken& cancel, FolderSize& out) {
     // The start is opened as given: a link the user chose is measured as the folder
     // it names. Nothing below it is ever followed.
+    auto named = statPath(folder, /*follow=*/true);
+    out.isFolder = named.ok() && S_ISDIR(named->st_mode);
+    if (!out.isFolder) return !cancel.cancelled();
     auto first = DirHandle::open(folder);
     struct stat st;
     if (!first.ok() || ::fstat(first->fd(), &st) != 0 || isPseudoFileSystemAt(first->fd())) {

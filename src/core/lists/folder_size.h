@@ -17,6 +17,7 @@
 namespace arbel {
 
 struct FolderSize {
+    bool isFolder = false;   // the path named a folder (or a link to one) when counted
     uint64_t bytes = 0;      // apparent size: the regular files' sizes
     uint64_t allocated = 0;  // space on disk of those files and of the folders
     uint64_t files = 0;

@@ -4,14 +4,18 @@
 // never shows anything; it asks through OperationQuestions and reports per item.
 //
 // What it guarantees:
-// - a copied file is written under a temporary name beside its target and renamed
-//   into place only when complete, so a cancel or failure never leaves a partial
-//   target and never damages a target that existed;
+// - a copied file is written into an anonymous file beside its target (a hidden
+//   temporary name where the file system has none) and given its name only when
+//   complete, so a cancel, failure or crash never leaves a partial target and never
+//   damages a target that existed; holes of sparse files stay holes; a file written
+//   to while it is copied is copied again;
 // - a target that exists is replaced only after the user agreed (or the job was told
 //   to replace without asking), never by a rename that happens to replace;
 // - copy or move of an item onto itself or into its own subtree is refused;
 // - a move is a rename on one file system; across file systems it copies, checks,
-//   flushes and then deletes only the source entries that were copied;
+//   flushes and then deletes only the source entries that were copied whole and
+//   are unchanged; an item part of which could not be copied stays whole in the
+//   source (what was copied of it is removed again);
 // - recursive delete works on directory handles, removes links rather than
 //   following them, and never enters another mounted file system;
 // - every failure is reported with the path and the system's reason.
@@ -20,6 +24,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -129,7 +134,7 @@ private:
     std::string target_;
     std::vector<std::string> targetNames_;  // per item; empty: its own name
     OperationOptions options_;
-    std::vector<PlannedItem>* planned_ = nullptr;
+    std::unique_ptr<std::vector<PlannedItem>> planned_;  // made by plan()
 
     friend class Runner;
     std::atomic<uint64_t> bytesDone_{0}, bytesTotal_{0}, filesDone_{0}, filesTotal_{0};

@@ -15,7 +15,9 @@ ItemCounts countKinds(const std::vector<std::string>& items) {
     return c;
 }
 
-bool isFolderPath(const std::string& p) { return isFolder(p); }
+bool isFolderPath(const std::string& p) {
+    return isFolder(p);
+}
 
 TargetState targetState(const std::string& path) {
     if (isFolder(path)) return TargetState::Folder;

@@ -27,18 +27,25 @@ bool TShellFileOp::Recycle() {
     return execute(Operation::Recycle);
 }
 
-bool TShellFileOp::execute(Operation op) {
-    result_ = {};
-    if (list_.items.empty()) return false;
+std::unique_ptr<FileOperation> TShellFileOp::prepare(Operation op, const std::string& targetFolder) {
+    if (list_.items.empty()) return nullptr;
     OperationOptions options;
     options.noConfirmation = NoConfirmation;
     bool deleting = op == Operation::Delete || op == Operation::Recycle;
     options.autoMakeDir = AutoMakeDir && !deleting;
     options.renameOnCollision = RenameOnCollision && !deleting;
-    FileOperation job(op, list_.items, deleting ? std::string() : target_, options);
-    if (!deleting && !TargetName.empty() && list_.items.size() == 1) job.setTargetName(0, TargetName);
+    auto job =
+        std::make_unique<FileOperation>(op, list_.items, deleting ? std::string() : targetFolder, options);
+    if (!deleting && !TargetName.empty() && list_.items.size() == 1) job->setTargetName(0, TargetName);
+    return job;
+}
+
+bool TShellFileOp::execute(Operation op) {
+    result_ = {};
+    std::unique_ptr<FileOperation> job = prepare(op, target_);
+    if (!job) return false;
     if (runner_) {
-        result_ = runner_(job);
+        result_ = runner_(*job);
     } else {
         for (const auto& item : list_.items) {
             ItemResult r;

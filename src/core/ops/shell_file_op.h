@@ -4,6 +4,7 @@
 // item's outcome, so a failure is never taken for success.
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "core/ops/file_operation.h"
@@ -23,8 +24,11 @@ public:
     std::string ProgressTitle;
     std::string TargetName;  // rename on copy: the single item goes under this name
 
-    // Runs one job to its end. The interface runs it on a worker thread with a
-    // progress window; tests run it directly.
+    // The job for `op` with the component's flags, or null when the list is empty:
+    // for callers that run it themselves (the interface, on its background job).
+    std::unique_ptr<FileOperation> prepare(Operation op, const std::string& targetFolder = {});
+
+    // Runs one job to its end, synchronously, for the Copy ... Recycle calls below.
     using JobRunner = std::function<OperationResult(FileOperation& job)>;
     void setRunner(JobRunner runner) { runner_ = std::move(runner); }
 

@@ -21,6 +21,24 @@ QMessageBox::StandardButton ask(QWidget* parent, const MessageRequest& request) 
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+QMessageBox* askLater(QWidget* parent, const MessageRequest& request,
+                      std::function<void(QMessageBox::StandardButton)> answered) {
+    if (interceptor()) {
+        answered(interceptor()(request));
+        return nullptr;
+    }
+    auto* box = new QMessageBox(request.icon, kMessageTitle, request.text, request.buttons, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(box, &QDialog::finished, box, [box, answered = std::move(answered)] {
+        QMessageBox::StandardButton b = box->standardButton(box->clickedButton());
+        answered(b == QMessageBox::NoButton ? QMessageBox::Cancel : b);
+    });
+    box->open();
+    box->raise();
+    box->activateWindow();
+    return box;
+}
+
 void showMessage(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
     ask(parent, {icon, text, QMessageBox::Ok});
 }

@@ -32,6 +32,11 @@ bool askYesNo(QWidget* parent, const QString& text);
 bool askOkCancel(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::Warning);
 // Any other combination; returns the button pressed.
 QMessageBox::StandardButton ask(QWidget* parent, const MessageRequest& request);
+// The same without waiting: the box opens (window-modal, raised and active) and
+// `answered` runs with the button when it closes (Cancel when it was closed
+// otherwise). Returns the box, or null when an interceptor answered at once.
+QMessageBox* askLater(QWidget* parent, const MessageRequest& request,
+                      std::function<void(QMessageBox::StandardButton)> answered);
 
 // Runs f, a piece of work that writes the settings file; a refused write
 // ("Unable to write to <file>") is shown once and the work stops there instead

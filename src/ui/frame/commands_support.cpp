@@ -73,7 +73,7 @@ commands::CommandState commandState(const Tmdimain& frame) {
     commands::CommandState s = commands::snapshotOf(frame.state());
     if (Tfindform* search = searchWindow(frame)) {
         s.searchSelected = static_cast<int>(search->selectedPaths().size());
-        s.searchResultsFocused = search->ListBox1 && search->ListBox1->hasFocus();
+        s.searchResultsFocused = search->resultsView && search->resultsView->hasFocus();
     }
     if (Tmdisubdir* tree = treeTarget(frame)) {
         s.treeHasSelection = !tree->selectedFolder().empty();

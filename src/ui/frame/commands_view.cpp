@@ -8,6 +8,7 @@
 #include "core/commands/menus.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/commands_support.h"
+#include "ui/frame/folder_size_runner.h"
 #include "ui/frame/frame_actions.h"
 #include "ui/frame/mdimain.h"
 #include "ui/frame/view_panel.h"
@@ -57,8 +58,10 @@ void Tmdimain::shdirsClick() {
     viewpan->shdirs->setChecked(w ? w->showFolders() : viewpan->shdirs->isChecked());
 }
 
-// Folder size (F4, right button on Refresh) comes with the drive-status command.
-void Tmdimain::statsbutClick() {}
+// Folder size (F4, right button on Refresh): counted on a worker thread.
+void Tmdimain::statsbutClick() {
+    startFolderSize(*this);
+}
 
 void Tmdimain::LargeIcons1Click() {
     chooseStyle(*this, DisplayStyle::Large);

@@ -8,7 +8,10 @@
 #include "ui/frame/commands_support.h"
 #include "ui/frame/frame_actions.h"
 #include "ui/frame/mdimain.h"
+#include "ui/frame/save_to_file.h"
 #include "ui/lists/file_window.h"
+#include "ui/viewer/mdiview.h"
+#include "ui/viewer/viewer_print.h"
 
 namespace arbel::ui {
 
@@ -32,8 +35,12 @@ void Tmdimain::refreshbutClick() {
     }
 }
 
-void Tmdimain::oneClick() {}
-void Tmdimain::twoClick() {}
+void Tmdimain::oneClick() {
+    saveWindowToFile(*this, listing::SaveScope::Selected);
+}
+void Tmdimain::twoClick() {
+    saveWindowToFile(*this, listing::SaveScope::Entire);
+}
 
 void Tmdimain::Window1Click() {
     rebuildWindowMenu();
@@ -57,6 +64,11 @@ void Tmdimain::Window1Click() {
         case ActiveKind::Viewer:
             save->setText(QStringLiteral("&Print"));
             a.action(FrameAction::SaveSelected)->setText(QStringLiteral("&Selected Text"));
+            // A picture prints too, so only a viewer with nothing shown disables Print.
+            if (auto* v = qobject_cast<Tmdiview*>(currentOf(ActiveKind::Viewer))) {
+                save->setEnabled(viewerPrintable(*v));
+                a.action(FrameAction::SaveSelected)->setEnabled(viewerHasSelectedText(*v));
+            }
             break;
         default:
             break;

@@ -3,6 +3,7 @@
 #include <QMenuBar>
 
 #include "ui/frame/mdimain.h"
+#include "ui/frame/typed_keys.h"
 
 namespace arbel::ui {
 
@@ -23,7 +24,7 @@ FrameActions::FrameActions(Tmdimain& frame) {
                     void (Tmdimain::*handler)(), bool hidden = false) {
         auto* a = new QAction(QString::fromLatin1(caption), &frame);
         a->setObjectName(QString::fromLatin1(caption).remove('&').trimmed());
-        if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+        if (!shortcut.isEmpty()) bindTypedKeys(a, shortcut[0]);
         if (handler) QObject::connect(a, &QAction::triggered, &frame, handler);
         frame.addAction(a);  // shortcuts work whether or not the item is shown
         if (!hidden && menu) menu->addAction(a);
@@ -121,20 +122,16 @@ FrameActions::FrameActions(Tmdimain& frame) {
     item(FrameAction::SortReverse, sort_, "Reverse", {}, &Tmdimain::SortReverse1Click);
     view->addSeparator();
     item(FrameAction::SelectAll, view, "Select &All", keys(C | K::Key_Slash), &Tmdimain::SelectAll1Click);
-    item(FrameAction::SelectAllFiles, view, "&Select All Files", keys(S | K::Key_Question),
+    item(FrameAction::SelectAllFiles, view, "&Select All Files", keys(S | K::Key_Slash),
          &Tmdimain::SelectAllFiles1Click);
-    item(FrameAction::SelectDeselect, view, "Se&lect/Deselect...", keys(C | S | K::Key_Question), nullptr,
-         true);
+    item(FrameAction::SelectDeselect, view, "Se&lect/Deselect...", keys(C | S | K::Key_Slash), nullptr, true);
 
     // Shown on Linux: it is the one reachable place of "Restore Default
     // Configuration"; the two items without a command stay disabled.
     QMenu* options = topMenu(FrameMenu::Options, "O&ptions", nullptr);
     item(FrameAction::Next, options, "    next", keys(C | K::Key_Tab), &Tmdimain::next1Click, true);
-    item(FrameAction::Previous, options, "    previous", keys(C | S | K::Key_Backtab),
-         &Tmdimain::previous1Click, true);
-    // Both spellings of Ctrl+Shift+Tab reach "previous".
-    actions_[static_cast<int>(FrameAction::Previous)]->setShortcuts(
-        {keys(C | S | K::Key_Backtab), keys(C | K::Key_Backtab), keys(C | S | K::Key_Tab)});
+    item(FrameAction::Previous, options, "    previous", keys(C | S | K::Key_Tab), &Tmdimain::previous1Click,
+         true);
     item(FrameAction::SetOptions, options, "&Set Options...", keys(C | K::Key_F10), nullptr)
         ->setEnabled(false);
     item(FrameAction::SaveCurrentConfiguration, options, "Save &Current Configuration", {}, nullptr)

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QLocale>
 #include <QStyle>
-#include <QTimer>
 #include <unordered_map>
 
 namespace arbel::ui {
@@ -15,7 +14,6 @@ struct TFileList::Job {
     uint64_t generation = 0;
     ReadRequest request;
     SortOrder order;
-    CancelToken cancel;
     std::atomic<uint64_t> seen{0};
     ReadOutcome outcome;
     std::optional<uint64_t> freeBytes;
@@ -60,20 +58,14 @@ QString displayName(std::string_view bytes) {
 
 TFileList::TFileList(QObject* parent)
     : QAbstractTableModel(parent), format_(systemFormat()), icons_(typeIcon) {
-    progress_.setInterval(100);
-    connect(&progress_, &QTimer::timeout, this, [this] {
+    reader_.setPoll([this] {
         if (job_) emit readProgress(job_->seen.load());
     });
 }
 
-TFileList::~TFileList() {
-    if (worker_) {
-        cancel();
-        disconnect(worker_, nullptr, this, nullptr);
-        worker_->wait();
-        delete worker_;
-    }
-}
+// The reader's destructor stops a running read and waits for it; its end is not
+// delivered to a list that is going away.
+TFileList::~TFileList() = default;
 
 void TFileList::setIconSource(IconSource source) {
     icons_ = source ? std::move(source) : IconSource(typeIcon);
@@ -84,6 +76,7 @@ ListFormat TFileList::systemFormat() {
     QLocale loc = QLocale::system();
     ListFormat f;
     f.thousandsSep = loc.groupSeparator().toStdString();
+    f.decimalPoint = loc.decimalPoint().toStdString();
     f.datePattern = loc.dateFormat(QLocale::ShortFormat).toStdString();
     QString time = loc.timeFormat(QLocale::ShortFormat);
     time.remove(QStringLiteral(":ss")).remove(QStringLiteral(":s"));
@@ -182,20 +175,14 @@ void TFileList::rereadAsync() {
     core_.clear();
     endResetModel();
 
-    QThread* thread = QThread::create([job] {
-        job->outcome = readFolders(job->request, &job->cancel, [&](uint64_t n) { job->seen.store(n); });
-        if (!job->outcome.cancelled) FileListModel::sortOutcome(job->outcome, job->order);
-        if (!job->request.folders.empty()) job->freeBytes = freeBytes(job->request.folders.front());
-    });
-    connect(thread, &QThread::finished, this, [this, job, thread] {
-        if (worker_ == thread) worker_ = nullptr;
-        progress_.stop();
-        thread->deleteLater();
-        finishJob(job);
-    });
-    worker_ = thread;
-    thread->start();
-    progress_.start();
+    reader_.start(
+        [job](JobContext& context) {
+            job->outcome =
+                readFolders(job->request, &context.cancelToken(), [&](uint64_t n) { job->seen.store(n); });
+            if (!job->outcome.cancelled) FileListModel::sortOutcome(job->outcome, job->order);
+            if (!job->request.folders.empty()) job->freeBytes = freeBytes(job->request.folders.front());
+        },
+        [this, job] { finishJob(job); });
 }
 
 void TFileList::finishJob(const std::shared_ptr<Job>& job) {
@@ -215,14 +202,12 @@ void TFileList::finishJob(const std::shared_ptr<Job>& job) {
 }
 
 void TFileList::cancel() {
-    if (job_) job_->cancel.cancel();
+    reader_.cancel();
 }
 
 void TFileList::waitForRead() {
-    if (!worker_) return;
-    worker_->wait();
-    // Deliver the queued end of the read, so its outcome is adopted now.
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    // The end of the read is delivered now, so its outcome is adopted before this returns.
+    reader_.wait();
 }
 
 FileInfo TFileList::infoOfColumn(int column) {

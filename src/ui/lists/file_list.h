@@ -1,20 +1,18 @@
 #pragma once
 // TFileList: the Qt model of a file list. It adapts the core FileListModel
 // (one compact record per entry, cells formatted when a view asks) and reads
-// folders on a worker thread, so a folder of 100,000 entries never freezes
+// folders on a background job, so a folder of 100,000 entries never freezes
 // the window: progress is reported while the read runs and cancel() stops it.
 
 #include <QAbstractTableModel>
 #include <QIcon>
-#include <QPointer>
-#include <QThread>
-#include <QTimer>
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
 
 #include "core/lists/file_list_model.h"
+#include "ui/app/background_job.h"
 
 namespace arbel::ui {
 
@@ -67,7 +65,7 @@ public:
     // readProgress while it runs and readFinished at the end.
     void rereadAsync();
     void cancel();
-    bool reading() const { return worker_ != nullptr; }
+    bool reading() const { return reader_.running(); }
     // Free bytes of the first folder's volume, asked along with the last read
     // (off the interface thread, as a hung mount would block it).
     std::optional<uint64_t> lastFreeBytes() const { return freeBytes_; }
@@ -99,8 +97,7 @@ private:
     ListFormat format_;
     IconSource icons_;
     std::shared_ptr<Job> job_;
-    QThread* worker_ = nullptr;
-    QTimer progress_;
+    BackgroundJob reader_;
     uint64_t generation_ = 0;
     std::optional<uint64_t> freeBytes_;
 };

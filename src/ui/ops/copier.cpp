@@ -138,11 +138,17 @@ void Tcopier::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void Tcopier::closeEvent(QCloseEvent* event) {
+    // A running job ends first: its result still has to reach the windows.
+    if (job_ && job_->running()) {
+        event->ignore();
+        return;
+    }
     frame_.dialogClosed(DialogTag::Copier);
     QDialog::closeEvent(event);
 }
 
 void Tcopier::Button1Click() {
+    if (job_) return;  // the job runs; Enter on the frame cannot start another
     std::string newName;
     bool rename = renbox->isEnabled() && renbox->isChecked();
     if (rename) {
@@ -187,20 +193,20 @@ void Tcopier::Button1Click() {
     op.NoConfirmation = autobox->isChecked();
     op.AutoMakeDir = true;
     if (rename) op.TargetName = newName;
-    attachRunner(op, &frame_);
-    if (mode_ == Mode::Copy)
-        op.Copy(target);
-    else
-        op.Move(target);
-    afterRun(op.lastResult());
-
-    reportWriteErrors(&frame_, [&] {
-        config::IniFile& ini = frame_.config();
-        ini.writeHistory(config::sections::Copies, ops::updatedHistory(target, historyOf(ComboBox1)));
-        if (rename)
-            ini.writeHistory(config::sections::Renames, ops::updatedHistory(newName, historyOf(ComboBox2)));
-    });
-    close();
+    auto job = op.prepare(mode_ == Mode::Copy ? ops::Operation::Copy : ops::Operation::Move, target);
+    job_ = runFileOperation(
+        this, &frame_, std::move(job), {op.Animate, QString::fromStdString(op.ProgressTitle)},
+        [this, target, newName, rename](const ops::OperationResult& result) {
+            afterRun(result);
+            reportWriteErrors(&frame_, [&] {
+                config::IniFile& ini = frame_.config();
+                ini.writeHistory(config::sections::Copies, ops::updatedHistory(target, historyOf(ComboBox1)));
+                if (rename)
+                    ini.writeHistory(config::sections::Renames,
+                                     ops::updatedHistory(newName, historyOf(ComboBox2)));
+            });
+            close();
+        });
 }
 
 void Tcopier::afterRun(const ops::OperationResult& result) {

@@ -4,6 +4,7 @@
 // name, then brings the tree and the windows on the source and target up to date.
 
 #include <QDialog>
+#include <QPointer>
 
 #include "core/ops/file_operation.h"
 #include "ui/ops/dialog_source.h"
@@ -12,6 +13,10 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+
+namespace arbel::ui {
+class BackgroundJob;
+}
 
 namespace arbel::ui {
 
@@ -57,6 +62,7 @@ private:
     Mode mode_;
     DialogSource source_;
     std::string presetTarget_;
+    QPointer<BackgroundJob> job_;  // the copy or move, while it runs
 };
 
 inline constexpr const char* kCopyLabel = "Copy Item(s) to:";

@@ -10,7 +10,6 @@
 #include "core/ops/after_effects.h"
 #include "core/ops/dialog_text.h"
 #include "core/ops/shell_file_op.h"
-#include "platform/fileops.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
@@ -71,11 +70,17 @@ Tdel* Tdel::open(Tmdimain& frame) {
 }
 
 void Tdel::closeEvent(QCloseEvent* event) {
+    // A running job ends first: its result still has to reach the windows.
+    if (job_ && job_->running()) {
+        event->ignore();
+        return;
+    }
     frame_.dialogClosed(DialogTag::Delete);
     QDialog::closeEvent(event);
 }
 
 void Tdel::Button1Click() {
+    if (job_) return;  // the job runs; Enter on the frame cannot start another
     bool recycle = CheckBox1->isChecked();
     reportWriteErrors(this, [&] {
         config::setFlag(frame_.config(), config::keys::Recycle, recycle);
@@ -90,14 +95,13 @@ void Tdel::Button1Click() {
     list.items = source_.gathered.items;
     ops::TShellFileOp op(list);
     op.NoConfirmation = !CheckBox2->isChecked();
-    attachRunner(op, &frame_);
-    if (recycle)
-        op.Recycle();
-    else
-        op.Delete();
-
-    applyAfterEffects(frame_, ops::afterEffects(op.lastResult(), source_.fromSearch));
-    close();
+    auto job = op.prepare(recycle ? ops::Operation::Recycle : ops::Operation::Delete);
+    job_ = runFileOperation(this, &frame_, std::move(job),
+                            {op.Animate, QString::fromStdString(op.ProgressTitle)},
+                            [this](const ops::OperationResult& result) {
+                                applyAfterEffects(frame_, ops::afterEffects(result, source_.fromSearch));
+                                close();
+                            });
 }
 
 }  // namespace arbel::ui

@@ -4,6 +4,7 @@
 // from the tree, closes the windows that showed them and rereads the rest.
 
 #include <QDialog>
+#include <QPointer>
 
 #include "ui/ops/dialog_source.h"
 
@@ -13,6 +14,7 @@ class QPushButton;
 
 namespace arbel::ui {
 
+class BackgroundJob;
 class TFileLabel;
 class Tmdimain;
 
@@ -39,6 +41,7 @@ protected:
 private:
     Tmdimain& frame_;
     DialogSource source_;
+    QPointer<BackgroundJob> job_;  // the deletion, while it runs
 };
 
 }  // namespace arbel::ui

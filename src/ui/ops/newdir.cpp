@@ -8,7 +8,6 @@
 
 #include "core/ops/item_gathering.h"
 #include "core/ops/names.h"
-#include "platform/fileops.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"

@@ -1,16 +1,6 @@
 #include "ui/ops/operation_runner.h"
 
-#include <QDialog>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QLabel>
-#include <QMetaObject>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QThread>
-#include <QTimer>
-#include <QVBoxLayout>
-#include <atomic>
+#include <algorithm>
 
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
@@ -38,80 +28,48 @@ ops::Answer toAnswer(QMessageBox::StandardButton b) {
     }
 }
 
-// The job's questions, asked on the interface thread; the worker waits for the
-// answer (a blocking queued call), so a question never races the work.
+// The job's questions, asked through the background job: the worker waits for
+// the answer, so a question never races the work.
 class UiQuestions : public ops::OperationQuestions {
 public:
-    UiQuestions(QObject* uiObject, QWidget* parent) : ui_(uiObject), parent_(parent) {}
+    explicit UiQuestions(JobContext& context) : context_(context) {}
 
     ops::Answer replaceExisting(const std::string& source, const std::string& target) override {
-        return onUi([&] {
-            return toAnswer(ask(parent_, {QMessageBox::Question,
-                                          QStringLiteral("%1\nalready exists. Replace it with\n%2?")
-                                              .arg(displayPath(target), displayPath(source)),
-                                          QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
-                                              QMessageBox::NoToAll | QMessageBox::Cancel}));
-        });
+        return toAnswer(context_.ask({QMessageBox::Question,
+                                      QStringLiteral("%1\nalready exists. Replace it with\n%2?")
+                                          .arg(displayPath(target), displayPath(source)),
+                                      QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
+                                          QMessageBox::NoToAll | QMessageBox::Cancel}));
     }
     bool createTargetFolder(const std::string& folder) override {
-        return onUi([&] {
-            return askYesNo(parent_, displayPath(folder) + QStringLiteral("\ndoes not exist. Create it?"));
-        });
+        return context_.ask({QMessageBox::Question,
+                             displayPath(folder) + QStringLiteral("\ndoes not exist. Create it?"),
+                             QMessageBox::Yes | QMessageBox::No}) == QMessageBox::Yes;
     }
     ops::Answer confirmDelete(const std::string& item, bool recycle) override {
-        return onUi([&] {
-            QString text = recycle ? QStringLiteral("Move %1 to the trash?") : QStringLiteral("Delete %1?");
-            return toAnswer(ask(
-                parent_, {QMessageBox::Question, text.arg(displayPath(item)),
+        QString text = recycle ? QStringLiteral("Move %1 to the trash?") : QStringLiteral("Delete %1?");
+        return toAnswer(
+            context_.ask({QMessageBox::Question, text.arg(displayPath(item)),
                           QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::Cancel}));
-        });
     }
     ops::Answer deletePermanently(const std::string& item, const Error& why) override {
-        return onUi([&] {
-            return toAnswer(ask(parent_, {QMessageBox::Warning,
-                                          QStringLiteral("%1\ncannot be moved to the trash (%2).\n"
-                                                         "Delete it permanently?")
-                                              .arg(displayPath(item), describe(why)),
-                                          QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
-                                              QMessageBox::NoToAll | QMessageBox::Cancel}));
-        });
+        return toAnswer(context_.ask({QMessageBox::Warning,
+                                      QStringLiteral("%1\ncannot be moved to the trash (%2).\n"
+                                                     "Delete it permanently?")
+                                          .arg(displayPath(item), describe(why)),
+                                      QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
+                                          QMessageBox::NoToAll | QMessageBox::Cancel}));
     }
     ops::ErrorAnswer onError(const Error& error) override {
-        return onUi([&] {
-            auto b = ask(parent_, {QMessageBox::Critical, describe(error),
-                                   QMessageBox::Retry | QMessageBox::Ignore | QMessageBox::Abort});
-            if (b == QMessageBox::Retry) return ops::ErrorAnswer::Retry;
-            if (b == QMessageBox::Ignore) return ops::ErrorAnswer::Skip;
-            return ops::ErrorAnswer::Abort;
-        });
+        auto b = context_.ask({QMessageBox::Critical, describe(error),
+                               QMessageBox::Retry | QMessageBox::Ignore | QMessageBox::Abort});
+        if (b == QMessageBox::Retry) return ops::ErrorAnswer::Retry;
+        if (b == QMessageBox::Ignore) return ops::ErrorAnswer::Skip;
+        return ops::ErrorAnswer::Abort;
     }
 
 private:
-    template <class F>
-    auto onUi(F&& f) -> decltype(f()) {
-        decltype(f()) result{};
-        if (QThread::currentThread() == ui_->thread()) return f();
-        QMetaObject::invokeMethod(
-            ui_, [&] { result = f(); }, Qt::BlockingQueuedConnection);
-        return result;
-    }
-    QObject* ui_;
-    QWidget* parent_;
-};
-
-class Worker : public QThread {
-public:
-    Worker(ops::FileOperation& job, ops::OperationQuestions& q, CancelToken& cancel)
-        : job_(job), q_(q), cancel_(cancel) {}
-    ops::OperationResult result;
-
-protected:
-    void run() override { result = job_.run(q_, cancel_); }
-
-private:
-    ops::FileOperation& job_;
-    ops::OperationQuestions& q_;
-    CancelToken& cancel_;
+    JobContext& context_;
 };
 
 QString percentText(const ops::Progress& p) {
@@ -125,67 +83,44 @@ QString percentText(const ops::Progress& p) {
     return QStringLiteral("%1 files\n%2").arg(p.filesDone).arg(name);
 }
 
-}  // namespace
-
-ops::OperationResult runOperation(QWidget* parent, ops::FileOperation& job, bool showProgress,
-                                  const QString& title) {
-    CancelToken cancel;
-    QObject uiObject;
-    UiQuestions questions(&uiObject, parent);
-    // Planning walks the sources: on the worker too, so a big tree or a slow
-    // mount never holds up the interface, and Stop works while it counts.
-    Worker worker(job, questions, cancel);
-
-    QDialog progress(parent, Qt::Tool);
-    progress.setWindowTitle(title.isEmpty() ? kMessageTitle : title);
-    progress.setObjectName(QStringLiteral("operationProgress"));
-    auto* layout = new QVBoxLayout(&progress);
-    auto* label = new QLabel(&progress);
-    label->setMinimumWidth(360);
-    auto* bar = new QProgressBar(&progress);
-    bar->setRange(0, 1000);
-    auto* stop = new QPushButton(QStringLiteral("Stop"), &progress);
-    stop->setObjectName(QStringLiteral("stopButton"));
-    layout->addWidget(label);
-    layout->addWidget(bar);
-    layout->addWidget(stop, 0, Qt::AlignRight);
-    QObject::connect(stop, &QPushButton::clicked, [&] { cancel.cancel(); });
-    // Escape or closing the window stops the work as Stop does.
-    QObject::connect(&progress, &QDialog::rejected, [&] { cancel.cancel(); });
-
-    QElapsedTimer clock;
-    clock.start();
-    QTimer poll;
-    poll.setInterval(100);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        ops::Progress p = job.progress();
-        if (showProgress && !progress.isVisible() && clock.elapsed() >= kProgressDelayMs) progress.show();
-        if (!progress.isVisible()) return;
-        label->setText(percentText(p));
-        if (p.bytesTotal) {
-            bar->setValue(int(std::min<uint64_t>(1000, p.bytesDone * 1000 / p.bytesTotal)));
-        } else if (p.filesTotal) {
-            bar->setValue(int(std::min<uint64_t>(1000, p.filesDone * 1000 / p.filesTotal)));
-        } else {
-            bar->setRange(0, 0);  // unknown total: a busy bar
-        }
-    });
-    QEventLoop loop;
-    QObject::connect(&worker, &QThread::finished, &loop, &QEventLoop::quit);
-    poll.start();
-    worker.start();
-    loop.exec();
-    worker.wait();
-    poll.stop();
-    progress.hide();
-    return worker.result;
+ProgressReport reportOf(const ops::Progress& p) {
+    ProgressReport r;
+    r.text = percentText(p);
+    if (p.bytesTotal)
+        r.permille = int(std::min<uint64_t>(1000, p.bytesDone * 1000 / p.bytesTotal));
+    else if (p.filesTotal)
+        r.permille = int(std::min<uint64_t>(1000, p.filesDone * 1000 / p.filesTotal));
+    return r;
 }
 
-void attachRunner(ops::TShellFileOp& op, QWidget* parent) {
-    QPointer<QWidget> owner(parent);
-    op.setRunner([&op, owner](ops::FileOperation& job) {
-        return runOperation(owner, job, op.Animate, QString::fromStdString(op.ProgressTitle));
-    });
+}  // namespace
+
+std::unique_ptr<ops::OperationQuestions> makeOperationQuestions(JobContext& context) {
+    return std::make_unique<UiQuestions>(context);
+}
+
+BackgroundJob* runFileOperation(QObject* parent, QWidget* owner, std::unique_ptr<ops::FileOperation> job,
+                                FileJobOptions options,
+                                std::function<void(const ops::OperationResult&)> done) {
+    auto* background = new BackgroundJob(parent, owner);
+    // Shared by the worker and the interface thread; the worker is joined before
+    // `done` runs, and the background job's destructor joins it too.
+    std::shared_ptr<ops::FileOperation> shared(std::move(job));
+    auto result = std::make_shared<ops::OperationResult>();
+    if (options.showProgress)
+        background->setProgressWindow(options.title, [shared] { return reportOf(shared->progress()); });
+    background->start(
+        [shared, result](JobContext& context) {
+            // Planning walks the sources: on the worker too, so a big tree or a slow
+            // mount never holds up the interface, and Stop works while it counts.
+            UiQuestions questions(context);
+            *result = shared->run(questions, context.cancelToken());
+        },
+        [background, result, done = std::move(done)] {
+            done(*result);
+            background->deleteLater();
+        });
+    return background;
 }
 
 int failedItems(const ops::OperationResult& result) {

@@ -1,33 +1,37 @@
 #pragma once
-// Runs a file-operation job on a worker thread while the interface stays live:
-// the job's questions (replace, create the target, delete, delete for good, an
-// error) become message boxes on the interface thread, and a progress window
-// with Stop appears when the work lasts longer than about half a second.
+// File operations on the interface's background job (ui/app/background_job.h):
+// the engine's questions (replace, create the target, delete, delete for good, an
+// error) become message boxes in front of the frame or of the progress window,
+// and the progress window with Stop appears when the work lasts.
 
 #include <QString>
+#include <functional>
+#include <memory>
 
 #include "core/ops/file_operation.h"
-#include "core/ops/shell_file_op.h"
+#include "ui/app/background_job.h"
 
 class QWidget;
 
 namespace arbel::ui {
 
-// Blocks the caller (the interface keeps running in a local event loop) until the
-// job ends. showProgress false: no progress window (no animation).
-ops::OperationResult runOperation(QWidget* parent, ops::FileOperation& job, bool showProgress = true,
-                                  const QString& title = {});
+struct FileJobOptions {
+    bool showProgress = true;  // false: no progress window (no animation)
+    QString title;             // of the progress window; "Arbel" when empty
+};
 
-// The runner TShellFileOp hands its jobs to, with the component's Animate and
-// ProgressTitle.
-void attachRunner(ops::TShellFileOp& op, QWidget* parent);
+// Runs `job` on a new BackgroundJob, a child of `parent` (destroying it stops the
+// job), with questions and progress in front of `owner`. `done` gets the result
+// on the interface thread. Returns the background job (tests look at its windows).
+BackgroundJob* runFileOperation(QObject* parent, QWidget* owner, std::unique_ptr<ops::FileOperation> job,
+                                FileJobOptions options,
+                                std::function<void(const ops::OperationResult&)> done);
 
-// Tells the user about the failures of a finished job, once (the job asked about
-// each while it ran; this is for the dialogs that need a summary). Returns the
-// number of failed items.
+// The engine's questions, asked through a job's context; public for the tests
+// that put a question in front of a progress window.
+std::unique_ptr<ops::OperationQuestions> makeOperationQuestions(JobContext& context);
+
+// The number of items of a finished job that failed.
 int failedItems(const ops::OperationResult& result);
-
-// How long the work must last before the progress window shows.
-inline constexpr int kProgressDelayMs = 500;
 
 }  // namespace arbel::ui

@@ -1,7 +1,7 @@
 #include "ui/ops/tree_sync.h"
 
+#include "core/app/file_system.h"
 #include "core/tree/dir_tree.h"
-#include "platform/fileops.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
 #include "ui/search/findform.h"

@@ -1,65 +1,45 @@
 #include "ui/search/find_job.h"
 
-#include <QMetaObject>
-#include <QPointer>
-#include <exception>
+#include <memory>
 
 namespace arbel::ui {
 
-FindJob::FindJob(QObject* parent) : QObject(parent) {}
-
-FindJob::~FindJob() {
-    token_.cancel();
-    join();
+FindJob::FindJob(QObject* parent) : QObject(parent) {
+    job_.setPoll([this] { emit progress(); });
 }
 
-void FindJob::join() {
-    if (thread_.joinable()) thread_.join();
-}
+// The background job's destructor stops the search and waits for it.
+FindJob::~FindJob() = default;
 
 bool FindJob::start(const search::FindRequest& request, const std::string& folder) {
-    if (running_) return false;
-    join();
-    token_.reset();
+    if (running()) return false;
     {
         std::lock_guard lk(mu_);
         rows_.clear();
         folder_.clear();
     }
-    running_ = true;
-    thread_ = std::thread([this, request, folder] {
-        TMyFF ff;
-        search::configure(ff, request);
-        ff.setCancelToken(&token_);
-        ff.OnChDir = [this](const std::string& path, bool& cancel) {
-            std::lock_guard lk(mu_);
-            folder_ = path;
-            cancel = token_.cancelled();
-        };
-        ff.OnAddFile = [this](const std::string& dir, const FoundFile& f, bool& cancel) {
-            FindResultRow row{dir, std::string(f.name), f.size, f.mtimeNs, f.attributes};
-            std::lock_guard lk(mu_);
-            rows_.push_back(std::move(row));
-            cancel = token_.cancelled();
-        };
-        bool completed = false;
-        try {
-            completed = ff.execute(folder);
-        } catch (const std::exception&) {
-            // Out of memory or threads: the search ends with what it found so far.
-        }
-        // Delivered on the interface thread; the destructor joins this thread first,
-        // and a pending call for a deleted job is dropped with it.
-        QMetaObject::invokeMethod(
-            this,
-            [this, completed] {
-                join();
-                running_ = false;
-                emit finished(completed);
-            },
-            Qt::QueuedConnection);
-    });
-    return true;
+    auto completed = std::make_shared<bool>(false);
+    return job_.start(
+        [this, request, folder, completed](JobContext& context) {
+            const CancelToken& token = context.cancelToken();
+            TMyFF ff;
+            search::configure(ff, request);
+            ff.setCancelToken(&token);
+            ff.OnChDir = [this, &token](const std::string& path, bool& cancel) {
+                std::lock_guard lk(mu_);
+                folder_ = path;
+                cancel = token.cancelled();
+            };
+            ff.OnAddFile = [this, &token](const std::string& dir, const FoundFile& f, bool& cancel) {
+                FindResultRow row{dir, std::string(f.name), f.size, f.mtimeNs, f.attributes};
+                std::lock_guard lk(mu_);
+                rows_.push_back(std::move(row));
+                cancel = token.cancelled();
+            };
+            // An exception (out of memory) ends the search with what it found so far.
+            *completed = ff.execute(folder);
+        },
+        [this, completed] { emit finished(*completed); });
 }
 
 std::vector<FindResultRow> FindJob::takeRows() {

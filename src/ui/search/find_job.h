@@ -1,16 +1,15 @@
 #pragma once
-// Runs one search on a worker thread and hands its results to the interface
+// Runs one search on a background job and hands its results to the interface
 // thread in batches, so the search window stays usable and fills while the
 // finder walks. stop() takes effect within one folder entry or one file block.
 
 #include <QObject>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/search/find_form.h"
-#include "platform/cancel.h"
+#include "ui/app/background_job.h"
 #include "ui/search/find_results_model.h"
 
 namespace arbel::ui {
@@ -19,12 +18,12 @@ class FindJob : public QObject {
     Q_OBJECT
 public:
     explicit FindJob(QObject* parent = nullptr);
-    ~FindJob() override;  // stops a running search and waits for its thread
+    ~FindJob() override;  // stops a running search and waits for it
 
     // Starts a search; false when one is running already.
     bool start(const search::FindRequest& request, const std::string& folder);
-    void stop() { token_.cancel(); }
-    bool running() const { return running_; }
+    void stop() { job_.cancel(); }
+    bool running() const { return job_.running(); }
 
     // The rows found since the last call, in the order found.
     std::vector<FindResultRow> takeRows();
@@ -32,16 +31,14 @@ public:
     std::string currentFolder();
 
 signals:
+    // While the search runs, a few times a second: time to take the rows.
+    void progress();
     // The search ended; completed is false when it was stopped or the folder could
     // not be read. Rows still waiting are taken with takeRows().
     void finished(bool completed);
 
 private:
-    void join();
-
-    CancelToken token_;
-    std::thread thread_;
-    bool running_ = false;
+    BackgroundJob job_;
     std::mutex mu_;
     std::vector<FindResultRow> rows_;
     std::string folder_;

@@ -103,7 +103,7 @@ void FindResultsModel::clear() {
     endResetModel();
 }
 
-void FindResultsModel::removeRows(std::vector<int> rows) {
+void FindResultsModel::removeResultRows(std::vector<int> rows) {
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     // From the end, so the indices still to remove stay valid.

@@ -40,7 +40,7 @@ public:
 
     void clear();
     // Removes the given rows (any order, duplicates allowed).
-    void removeRows(std::vector<int> rows);
+    void removeResultRows(std::vector<int> rows);
     // The row whose full path is oldPath takes the new name; false when none does.
     bool renameRow(const std::string& oldPath, const std::string& newName);
     void append(std::vector<FindResultRow>&& rows);

@@ -127,13 +127,13 @@ Tfindform::Tfindform(Tmdimain& frame, const std::string& startFolder)
     job_ = new FindJob(this);
     buildControls();
 
-    frame_.dialogOpened(DialogTag::FindForm, this, Edit2);
-    frame_.setSearchResults(ListBox1);
+    frame_.dialogOpened(DialogTag::FindForm, this, maskEdit);
+    frame_.setSearchResults(resultsView);
     loadHistory();
-    Edit2->setText(QString::fromUtf8(search::kAnyMask.data(), search::kAnyMask.size()));
+    maskEdit->setText(QString::fromUtf8(search::kAnyMask.data(), search::kAnyMask.size()));
     const QString today = QLocale().toString(QDate::currentDate(), dateFormat());
-    Edit4->setText(today);
-    Edit5->setText(today);
+    fromDateEdit->setText(today);
+    toDateEdit->setText(today);
     setStartFolder(startFolder);
 
     const QRect fr = frame_.geometry();
@@ -141,11 +141,10 @@ Tfindform::Tfindform(Tmdimain& frame, const std::string& startFolder)
     move(fr.left() + 40, fr.top() + 60);
 
     connect(job_, &FindJob::finished, this, &Tfindform::searchDone);
-    drainTimer_.setInterval(100);
-    connect(&drainTimer_, &QTimer::timeout, this, &Tfindform::drainResults);
-    Timer1.setSingleShot(true);
-    Timer1.setInterval(500);
-    connect(&Timer1, &QTimer::timeout, this, &Tfindform::Timer1Timer);
+    connect(job_, &FindJob::progress, this, &Tfindform::drainResults);
+    menuTimer_.setSingleShot(true);
+    menuTimer_.setInterval(500);
+    connect(&menuTimer_, &QTimer::timeout, this, &Tfindform::Timer1Timer);
 }
 
 Tfindform::~Tfindform() {
@@ -166,143 +165,143 @@ void Tfindform::buildControls() {
         return l;
     };
 
-    Edit2 = new QLineEdit(this);
-    combo1 = new QComboBox(this);
-    combo1->setMinimumContentsLength(12);
-    grid->addWidget(label(tr("Search for:"), Edit2), row, 0);
-    grid->addWidget(Edit2, row, 1, 1, 3);
-    grid->addWidget(combo1, row++, 4);
-    connect(combo1, &QComboBox::activated, this, &Tfindform::combo1Change);
+    maskEdit = new QLineEdit(this);
+    maskHistory = new QComboBox(this);
+    maskHistory->setMinimumContentsLength(12);
+    grid->addWidget(label(tr("Search for:"), maskEdit), row, 0);
+    grid->addWidget(maskEdit, row, 1, 1, 3);
+    grid->addWidget(maskHistory, row++, 4);
+    connect(maskHistory, &QComboBox::activated, this, &Tfindform::combo1Change);
 
-    DirectoryListBox1 = new QLineEdit(this);
+    folderEdit = new QLineEdit(this);
     browseButton = new QPushButton(tr("..."), this);
-    grid->addWidget(label(tr("Search in:"), DirectoryListBox1), row, 0);
-    grid->addWidget(DirectoryListBox1, row, 1, 1, 3);
+    grid->addWidget(label(tr("Search in:"), folderEdit), row, 0);
+    grid->addWidget(folderEdit, row, 1, 1, 3);
     grid->addWidget(browseButton, row++, 4);
-    connect(DirectoryListBox1, &QLineEdit::editingFinished, this, &Tfindform::DirectoryListBox1Change);
+    connect(folderEdit, &QLineEdit::editingFinished, this, &Tfindform::DirectoryListBox1Change);
     connect(browseButton, &QPushButton::clicked, this, [this] {
-        const QString dir =
-            QFileDialog::getExistingDirectory(this, tr("Search in:"), DirectoryListBox1->text());
+        const QString dir = QFileDialog::getExistingDirectory(this, tr("Search in:"), folderEdit->text());
         if (!dir.isEmpty()) setStartFolder(dir.toStdString());
     });
 
-    CheckBox3 = new QCheckBox(tr("search subfolders"), this);
-    grid->addWidget(CheckBox3, row++, 1, 1, 3);
+    subfoldersBox = new QCheckBox(tr("search subfolders"), this);
+    grid->addWidget(subfoldersBox, row++, 1, 1, 3);
 
-    CheckBox4 = new QCheckBox(tr("Containing text:"), this);
-    Edit1 = new QLineEdit(this);
-    grid->addWidget(CheckBox4, row, 0);
-    grid->addWidget(Edit1, row++, 1, 1, 4);
+    containingBox = new QCheckBox(tr("Containing text:"), this);
+    containingEdit = new QLineEdit(this);
+    grid->addWidget(containingBox, row, 0);
+    grid->addWidget(containingEdit, row++, 1, 1, 4);
 
-    CheckBox1 = new QCheckBox(tr("Size range:"), this);
-    Edit3 = new QLineEdit(QStringLiteral("100"), this);
-    RadioButton2 = new QRadioButton(tr("min"), this);
-    RadioButton1 = new QRadioButton(tr("max"), this);
-    RadioButton2->setChecked(true);
+    sizeBox = new QCheckBox(tr("Size range:"), this);
+    sizeEdit = new QLineEdit(QStringLiteral("100"), this);
+    minButton = new QRadioButton(tr("min"), this);
+    maxButton = new QRadioButton(tr("max"), this);
+    minButton->setChecked(true);
     auto* sizeRow = new QHBoxLayout;
-    sizeRow->addWidget(Edit3);
+    sizeRow->addWidget(sizeEdit);
     sizeRow->addWidget(new QLabel(tr("KB"), this));
-    sizeRow->addWidget(RadioButton2);
-    sizeRow->addWidget(RadioButton1);
+    sizeRow->addWidget(minButton);
+    sizeRow->addWidget(maxButton);
     sizeRow->addStretch();
-    grid->addWidget(CheckBox1, row, 0);
+    grid->addWidget(sizeBox, row, 0);
     grid->addLayout(sizeRow, row++, 1, 1, 4);
 
-    CheckBox2 = new QCheckBox(tr("Modified between:"), this);
-    Edit4 = new QLineEdit(this);
-    Edit5 = new QLineEdit(this);
+    dateBox = new QCheckBox(tr("Modified between:"), this);
+    fromDateEdit = new QLineEdit(this);
+    toDateEdit = new QLineEdit(this);
     auto* dateRow = new QHBoxLayout;
-    dateRow->addWidget(Edit4);
+    dateRow->addWidget(fromDateEdit);
     dateRow->addWidget(new QLabel(tr("and"), this));
-    dateRow->addWidget(Edit5);
-    grid->addWidget(CheckBox2, row, 0);
+    dateRow->addWidget(toDateEdit);
+    grid->addWidget(dateBox, row, 0);
     grid->addLayout(dateRow, row++, 1, 1, 4);
 
-    CheckBox9 = new QCheckBox(tr("Attributes:"), this);
-    CheckBox8 = new QCheckBox(tr("archive"), this);
-    CheckBox7 = new QCheckBox(tr("system"), this);
-    CheckBox5 = new QCheckBox(tr("hidden"), this);
-    CheckBox6 = new QCheckBox(tr("readonly"), this);
+    attributesBox = new QCheckBox(tr("Attributes:"), this);
+    archiveBox = new QCheckBox(tr("archive"), this);
+    systemBox = new QCheckBox(tr("system"), this);
+    hiddenBox = new QCheckBox(tr("hidden"), this);
+    readonlyBox = new QCheckBox(tr("readonly"), this);
     auto* attrRow = new QHBoxLayout;
-    for (QCheckBox* b : {CheckBox8, CheckBox7, CheckBox5, CheckBox6}) {
+    for (QCheckBox* b : {archiveBox, systemBox, hiddenBox, readonlyBox}) {
         b->setChecked(true);
         attrRow->addWidget(b);
     }
     attrRow->addStretch();
-    grid->addWidget(CheckBox9, row, 0);
+    grid->addWidget(attributesBox, row, 0);
     grid->addLayout(attrRow, row++, 1, 1, 4);
 
-    for (QCheckBox* b : {CheckBox4, CheckBox1, CheckBox2, CheckBox9})
+    for (QCheckBox* b : {containingBox, sizeBox, dateBox, attributesBox})
         connect(b, &QCheckBox::toggled, this, &Tfindform::updateEnabling);
 
-    Button1 = new QPushButton(tr("&Search"), this);
-    Button2 = new QPushButton(tr("&Close"), this);
-    Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &Tfindform::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &Tfindform::Button2Click);
+    searchButton = new QPushButton(tr("&Search"), this);
+    closeButton = new QPushButton(tr("&Close"), this);
+    searchButton->setDefault(true);
+    connect(searchButton, &QPushButton::clicked, this, &Tfindform::Button1Click);
+    connect(closeButton, &QPushButton::clicked, this, &Tfindform::Button2Click);
     auto* buttons = new QVBoxLayout;
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    buttons->addWidget(searchButton);
+    buttons->addWidget(closeButton);
     buttons->addStretch();
 
     auto* top = new QHBoxLayout;
     top->addLayout(grid, 1);
     top->addLayout(buttons);
 
-    ListBox1 = new QTreeView(this);
-    ListBox1->setModel(model_);
-    ListBox1->setRootIsDecorated(false);
-    ListBox1->setUniformRowHeights(true);
-    ListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ListBox1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListBox1->setSortingEnabled(false);
-    ListBox1->setContextMenuPolicy(Qt::PreventContextMenu);
-    ListBox1->setDragEnabled(true);
-    ListBox1->setDragDropMode(QAbstractItemView::DragOnly);
-    ListBox1->setDefaultDropAction(Qt::CopyAction);
-    ListBox1->header()->setSectionsClickable(false);
+    resultsView = new QTreeView(this);
+    resultsView->setModel(model_);
+    resultsView->setRootIsDecorated(false);
+    resultsView->setUniformRowHeights(true);
+    resultsView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    resultsView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    resultsView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    resultsView->setSortingEnabled(false);
+    resultsView->setContextMenuPolicy(Qt::PreventContextMenu);
+    resultsView->setDragEnabled(true);
+    resultsView->setDragDropMode(QAbstractItemView::DragOnly);
+    resultsView->setDefaultDropAction(Qt::CopyAction);
+    resultsView->header()->setSectionsClickable(false);
     const int widths[] = {120, 120, 60, 45, 200};
-    for (int c = 0; c < FindResultsModel::ColumnCount; ++c) ListBox1->setColumnWidth(c, widths[c]);
-    ListBox1->viewport()->installEventFilter(this);
-    connect(ListBox1, &QTreeView::doubleClicked, this, &Tfindform::ListBox1DblClick);
-    connect(ListBox1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+    for (int c = 0; c < FindResultsModel::ColumnCount; ++c) resultsView->setColumnWidth(c, widths[c]);
+    resultsView->viewport()->installEventFilter(this);
+    connect(resultsView, &QTreeView::doubleClicked, this, &Tfindform::ListBox1DblClick);
+    connect(resultsView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &Tfindform::ListBox1Change);
 
     stb = new QStatusBar(this);
     stb->setSizeGripEnabled(false);
 
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->addAction(tr("Copy"), &frame_, &Tmdimain::copybutClick);
-    PopupMenu1->addAction(tr("Move"), &frame_, &Tmdimain::movebutClick);
-    PopupMenu1->addAction(tr("Delete"), &frame_, &Tmdimain::delbutClick);
-    PopupMenu1->addAction(tr("Rename"), &frame_, &Tmdimain::renamebutClick)
+    resultsMenu = new QMenu(this);
+    resultsMenu->addAction(tr("Copy"), &frame_, &Tmdimain::copybutClick);
+    resultsMenu->addAction(tr("Move"), &frame_, &Tmdimain::movebutClick);
+    resultsMenu->addAction(tr("Delete"), &frame_, &Tmdimain::delbutClick);
+    resultsMenu->addAction(tr("Rename"), &frame_, &Tmdimain::renamebutClick)
         ->setObjectName(QStringLiteral("Rename1"));
-    PopupMenu1->addAction(tr("Attributes"), &frame_, &Tmdimain::attribbutClick);
-    PopupMenu1->addSeparator();
-    PopupMenu1->addAction(tr("Cancel"));
-    connect(PopupMenu1, &QMenu::aboutToShow, this, &Tfindform::PopupMenu1Popup);
+    resultsMenu->addAction(tr("Attributes"), &frame_, &Tmdimain::attribbutClick);
+    resultsMenu->addSeparator();
+    resultsMenu->addAction(tr("Cancel"));
+    connect(resultsMenu, &QMenu::aboutToShow, this, &Tfindform::PopupMenu1Popup);
 
     auto* all = new QVBoxLayout(this);
     all->addLayout(top);
-    all->addWidget(ListBox1, 1);
+    all->addWidget(resultsView, 1);
     all->addWidget(stb);
     updateEnabling();
 }
 
 void Tfindform::loadHistory() {
     const auto stored = frame_.config().readHistory(config::sections::Findspecs);
-    combo1->clear();
-    for (const std::string& s : search::comboEntries(stored)) combo1->addItem(displayPath(s));
+    maskHistory->clear();
+    for (const std::string& s : search::comboEntries(stored)) maskHistory->addItem(displayPath(s));
 }
 
 void Tfindform::updateEnabling() {
-    Edit1->setEnabled(CheckBox4->isChecked());
-    for (QWidget* w : std::initializer_list<QWidget*>{Edit3, RadioButton1, RadioButton2})
-        w->setEnabled(CheckBox1->isChecked());
-    Edit4->setEnabled(CheckBox2->isChecked());
-    Edit5->setEnabled(CheckBox2->isChecked());
-    for (QCheckBox* b : {CheckBox8, CheckBox7, CheckBox5, CheckBox6}) b->setEnabled(CheckBox9->isChecked());
+    containingEdit->setEnabled(containingBox->isChecked());
+    for (QWidget* w : std::initializer_list<QWidget*>{sizeEdit, maxButton, minButton})
+        w->setEnabled(sizeBox->isChecked());
+    fromDateEdit->setEnabled(dateBox->isChecked());
+    toDateEdit->setEnabled(dateBox->isChecked());
+    for (QCheckBox* b : {archiveBox, systemBox, hiddenBox, readonlyBox})
+        b->setEnabled(attributesBox->isChecked());
 }
 
 std::string Tfindform::startFolder() const {
@@ -313,19 +312,18 @@ void Tfindform::setStartFolder(const std::string& folder) {
     // The bytes are kept: a folder whose name is not valid UTF-8 is shown with
     // replacement characters but searched under its real name.
     startFolder_ = folder;
-    DirectoryListBox1->setText(displayPath(folder));
+    folderEdit->setText(displayPath(folder));
     DirectoryListBox1Change();
 }
 
 void Tfindform::DirectoryListBox1Change() {
     // A folder typed by the user replaces the one chosen before.
-    if (DirectoryListBox1->text() != displayPath(startFolder_))
-        startFolder_ = DirectoryListBox1->text().toStdString();
-    if (!searching()) setWindowTitle(kCaptionPrefix + DirectoryListBox1->text());
+    if (folderEdit->text() != displayPath(startFolder_)) startFolder_ = folderEdit->text().toStdString();
+    if (!searching()) setWindowTitle(kCaptionPrefix + folderEdit->text());
 }
 
 void Tfindform::combo1Change(int index) {
-    if (index >= 0) Edit2->setText(combo1->itemText(index));
+    if (index >= 0) maskEdit->setText(maskHistory->itemText(index));
 }
 
 bool Tfindform::searching() const {
@@ -334,28 +332,28 @@ bool Tfindform::searching() const {
 
 search::FindRequest Tfindform::request() const {
     search::FindRequest r;
-    r.mask = Edit2->text().toStdString();
-    r.recurse = CheckBox3->isChecked();
-    r.containingOn = CheckBox4->isChecked();
-    r.containing = Edit1->text().toStdString();
-    r.sizeOn = CheckBox1->isChecked();
-    r.sizeKB = Edit3->text().toStdString();
-    r.sizeIsMax = RadioButton1->isChecked();
-    r.datesOn = CheckBox2->isChecked();
-    if (auto from = readDateField(Edit4->text())) {
+    r.mask = maskEdit->text().toStdString();
+    r.recurse = subfoldersBox->isChecked();
+    r.containingOn = containingBox->isChecked();
+    r.containing = containingEdit->text().toStdString();
+    r.sizeOn = sizeBox->isChecked();
+    r.sizeKB = sizeEdit->text().toStdString();
+    r.sizeIsMax = maxButton->isChecked();
+    r.datesOn = dateBox->isChecked();
+    if (auto from = readDateField(fromDateEdit->text())) {
         r.fromValid = true;
         r.fromNs = toNs(*from);
     }
     // The whole last day counts.
-    if (auto to = readDateField(Edit5->text())) {
+    if (auto to = readDateField(toDateEdit->text())) {
         r.toValid = true;
         r.toNs = toNs(to->addDays(1)) - 1;
     }
-    r.attributesOn = CheckBox9->isChecked();
-    r.archive = CheckBox8->isChecked();
-    r.system = CheckBox7->isChecked();
-    r.hidden = CheckBox5->isChecked();
-    r.readOnly = CheckBox6->isChecked();
+    r.attributesOn = attributesBox->isChecked();
+    r.archive = archiveBox->isChecked();
+    r.system = systemBox->isChecked();
+    r.hidden = hiddenBox->isChecked();
+    r.readOnly = readonlyBox->isChecked();
     return r;
 }
 
@@ -364,7 +362,7 @@ void Tfindform::Button1Click() {
     const search::FindRequest r = request();
     const std::string folder = startFolder();
 
-    const QString mask = Edit2->text();
+    const QString mask = maskEdit->text();
     reportWriteErrors(this, [&] {
         auto& ini = frame_.config();
         ini.writeHistory(config::sections::Findspecs,
@@ -372,15 +370,14 @@ void Tfindform::Button1Click() {
                          search::kFindSpecsFirstKey);
     });
     loadHistory();
-    Edit2->setText(mask);
+    maskEdit->setText(mask);
 
     model_->clear();
     savedCaption_ = windowTitle();
-    Button2->setText(tr("Stop"));
+    closeButton->setText(tr("Stop"));
     stb->showMessage(kEscToCancel);
     setCursor(Qt::BusyCursor);
     job_->start(r, folder);
-    drainTimer_.start();
 }
 
 void Tfindform::drainResults() {
@@ -392,11 +389,10 @@ void Tfindform::drainResults() {
 }
 
 void Tfindform::searchDone(bool) {
-    drainTimer_.stop();
     drainResults();
     stb->showMessage(QString::number(model_->rowCount()) + kFilesFound);
     setWindowTitle(savedCaption_);
-    Button2->setText(tr("&Close"));
+    closeButton->setText(tr("&Close"));
     unsetCursor();
     emit searchFinished();
 }
@@ -426,7 +422,7 @@ void Tfindform::keyPressEvent(QKeyEvent* event) {
             return;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (ListBox1->hasFocus()) {
+            if (resultsView->hasFocus()) {
                 ListBox1DblClick();
             } else {
                 Button1Click();
@@ -445,7 +441,7 @@ std::vector<std::string> Tfindform::selectedPaths() const {
 }
 
 std::vector<ops::SearchRow> Tfindform::selectedRows() const {
-    QModelIndexList rows = ListBox1->selectionModel()->selectedRows();
+    QModelIndexList rows = resultsView->selectionModel()->selectedRows();
     std::sort(rows.begin(), rows.end(),
               [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     std::vector<ops::SearchRow> out;
@@ -458,10 +454,10 @@ std::vector<ops::SearchRow> Tfindform::selectedRows() const {
 
 int Tfindform::dropVanishedRows() {
     std::vector<int> gone;
-    for (const QModelIndex& i : ListBox1->selectionModel()->selectedRows()) {
+    for (const QModelIndex& i : resultsView->selectionModel()->selectedRows()) {
         if (isGone(model_->row(i.row()).fullPath())) gone.push_back(i.row());
     }
-    model_->removeRows(gone);
+    model_->removeResultRows(gone);
     return static_cast<int>(gone.size());
 }
 
@@ -470,7 +466,7 @@ void Tfindform::renameResult(const std::string& oldPath, const std::string& newN
 }
 
 std::string Tfindform::focusedPath() const {
-    const QModelIndex i = ListBox1->currentIndex();
+    const QModelIndex i = resultsView->currentIndex();
     return i.isValid() ? model_->row(i.row()).fullPath() : std::string();
 }
 
@@ -490,34 +486,34 @@ void Tfindform::ListBox1Change() {
 }
 
 bool Tfindform::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != ListBox1->viewport()) return QWidget::eventFilter(watched, event);
+    if (watched != resultsView->viewport()) return QWidget::eventFilter(watched, event);
     const auto type = event->type();
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
         type != QEvent::MouseButtonDblClick)
         return false;
     auto* me = static_cast<QMouseEvent*>(event);
     if (me->button() != Qt::RightButton) return false;
-    const QModelIndex at = ListBox1->indexAt(me->position().toPoint());
+    const QModelIndex at = resultsView->indexAt(me->position().toPoint());
     auto toggle = [&](const QModelIndex& i) {
         if (!i.isValid()) return;
-        ListBox1->selectionModel()->setCurrentIndex(i,
-                                                    QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+        resultsView->selectionModel()->setCurrentIndex(
+            i, QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
     };
     switch (type) {
         case QEvent::MouseButtonPress:
             // Held for half a second: the context menu; released before: a toggle.
             rightClickRow_ = at.isValid() ? at.row() : -1;
             rightButtonPopup_ = true;
-            Timer1.start();
+            menuTimer_.start();
             break;
         case QEvent::MouseButtonRelease:
             if (rightButtonPopup_) toggle(model_->index(rightClickRow_, 0));
             rightButtonPopup_ = false;
-            Timer1.stop();
+            menuTimer_.stop();
             break;
         default:  // double click: toggle the row under the pointer and view it
             rightButtonPopup_ = false;
-            Timer1.stop();
+            menuTimer_.stop();
             toggle(at);
             if (at.isValid()) openFileViewer(frame_, model_->row(at.row()).fullPath());
             break;
@@ -526,19 +522,19 @@ bool Tfindform::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Tfindform::Timer1Timer() {
-    Timer1.stop();
+    menuTimer_.stop();
     if (rightButtonPopup_ && rightClickRow_ >= 0 && rightClickRow_ < model_->rowCount()) {
         rightButtonPopup_ = false;
-        ListBox1->selectionModel()->select(model_->index(rightClickRow_, 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        PopupMenu1->popup(QCursor::pos());
+        resultsView->selectionModel()->select(model_->index(rightClickRow_, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        resultsMenu->popup(QCursor::pos());
     }
     rightButtonPopup_ = false;
 }
 
 void Tfindform::PopupMenu1Popup() {
-    if (QAction* rename = PopupMenu1->findChild<QAction*>(QStringLiteral("Rename1")))
-        rename->setEnabled(ListBox1->selectionModel()->selectedRows().size() == 1);
+    if (QAction* rename = resultsMenu->findChild<QAction*>(QStringLiteral("Rename1")))
+        rename->setEnabled(resultsView->selectionModel()->selectedRows().size() == 1);
 }
 
 }  // namespace arbel::ui

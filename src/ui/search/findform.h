@@ -60,31 +60,32 @@ public:
     std::string startFolder() const;
     void setStartFolder(const std::string& folder);
 
-    // Controls, named as the window has always named them (tests drive these).
-    QLineEdit* Edit2 = nullptr;              // "Search for:" mask
-    QComboBox* combo1 = nullptr;             // mask history
-    QLineEdit* DirectoryListBox1 = nullptr;  // "Search in:" folder
+    // Controls (tests drive these). The handlers below keep their historical names
+    // (Button1Click is the Search button's, combo1Change the mask history's, ...).
+    QLineEdit* maskEdit = nullptr;     // "Search for:"
+    QComboBox* maskHistory = nullptr;  // the masks searched before
+    QLineEdit* folderEdit = nullptr;   // "Search in:"
     QPushButton* browseButton = nullptr;
-    QCheckBox* CheckBox3 = nullptr;  // search subfolders
-    QCheckBox* CheckBox4 = nullptr;  // Containing text:
-    QLineEdit* Edit1 = nullptr;
-    QCheckBox* CheckBox1 = nullptr;  // Size range:
-    QLineEdit* Edit3 = nullptr;
-    QRadioButton* RadioButton2 = nullptr;  // min
-    QRadioButton* RadioButton1 = nullptr;  // max
-    QCheckBox* CheckBox2 = nullptr;        // Modified between:
-    QLineEdit* Edit4 = nullptr;
-    QLineEdit* Edit5 = nullptr;
-    QCheckBox* CheckBox9 = nullptr;  // Attributes:
-    QCheckBox* CheckBox8 = nullptr;  // archive
-    QCheckBox* CheckBox7 = nullptr;  // system
-    QCheckBox* CheckBox5 = nullptr;  // hidden
-    QCheckBox* CheckBox6 = nullptr;  // readonly
-    QPushButton* Button1 = nullptr;  // &Search
-    QPushButton* Button2 = nullptr;  // &Close / Stop
-    QTreeView* ListBox1 = nullptr;
+    QCheckBox* subfoldersBox = nullptr;
+    QCheckBox* containingBox = nullptr;  // "Containing text:" and its text
+    QLineEdit* containingEdit = nullptr;
+    QCheckBox* sizeBox = nullptr;  // "Size range:", the KB, and min or max
+    QLineEdit* sizeEdit = nullptr;
+    QRadioButton* minButton = nullptr;
+    QRadioButton* maxButton = nullptr;
+    QCheckBox* dateBox = nullptr;  // "Modified between:" the two dates
+    QLineEdit* fromDateEdit = nullptr;
+    QLineEdit* toDateEdit = nullptr;
+    QCheckBox* attributesBox = nullptr;  // "Attributes:" and the four kinds
+    QCheckBox* archiveBox = nullptr;
+    QCheckBox* systemBox = nullptr;
+    QCheckBox* hiddenBox = nullptr;
+    QCheckBox* readonlyBox = nullptr;
+    QPushButton* searchButton = nullptr;  // &Search
+    QPushButton* closeButton = nullptr;   // &Close, or Stop while searching
+    QTreeView* resultsView = nullptr;
     QStatusBar* stb = nullptr;
-    QMenu* PopupMenu1 = nullptr;
+    QMenu* resultsMenu = nullptr;
 
     FindResultsModel* results() const { return model_; }
 
@@ -122,8 +123,7 @@ private:
     Tmdimain& frame_;
     FindResultsModel* model_ = nullptr;
     FindJob* job_ = nullptr;
-    QTimer drainTimer_;  // moves found rows into the list while a search runs
-    QTimer Timer1;       // context menu after a held right button
+    QTimer menuTimer_;  // context menu after a held right button
     QString savedCaption_;
     std::string startFolder_;  // bytes; the field shows it for display
     int rightClickRow_ = -1;

@@ -36,6 +36,7 @@ public:
     TPlusMemo* textView() const { return richedit1; }
     TGIFImage* gifView() const { return GIFImage1; }
     QLabel* pictureView() const { return Image1; }
+    QLabel* jpegView() const { return JPEGImage1; }
     QMenu* popupMenu() const { return PopupMenu1; }
 
     // Event handlers.

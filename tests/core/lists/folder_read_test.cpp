@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include <functional>
 
@@ -158,6 +160,25 @@ TEST(FolderRead, InvalidUtf8NamesKeepTheirBytes) {
     EXPECT_EQ(m.name(0), odd);
     EXPECT_EQ(test::readFile(m.fullPath(0)), "x");
     EXPECT_EQ(modelOf(dir.path()).size(), 2u);
+}
+
+TEST(FolderRead, NamesMadeOfDotsAreOrdinaryEntries) {
+    test::TempDir dir;
+    dir.writeFile("..foo", "1");
+    dir.writeFile("....", "22");
+    dir.writeFile("..\xff", "333");
+    dir.makeDir("...");
+    FileListModel m = modelOf(dir.path());
+    auto listed = names(m);
+    for (std::string n : {"..foo", "....", "..\xff", "..."})
+        EXPECT_EQ(std::count(listed.begin(), listed.end(), n), 1) << n;
+    EXPECT_EQ(m.fileCount(), 3u);
+    EXPECT_EQ(m.totalBytes(), 6u);
+    long folder = m.findName("...");
+    ASSERT_GE(folder, 0);
+    EXPECT_FALSE(m.entry(std::size_t(folder)).flags & kEntryParent);
+    EXPECT_TRUE(m.entry(std::size_t(folder)).flags & kEntryFolder);
+    EXPECT_EQ(m.fullPath(std::size_t(m.findName("..foo"))), dir / "..foo");
 }
 
 TEST(FolderRead, LinksShowWhatTheyPointTo) {

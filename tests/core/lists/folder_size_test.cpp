@@ -45,8 +45,14 @@ TEST(FolderSize, CountsDotFilesAndDotFoldersBelowEveryLevel) {
     EXPECT_EQ(s.files, 4u);
     EXPECT_EQ(s.folders, 2u);
     EXPECT_EQ(s.unreadable, 0u);
+    EXPECT_TRUE(s.isFolder);
     // A folder holding only a dot file is not empty.
     EXPECT_EQ(GetDirectorySize(dir / "t/.cache").bytes, 1000u);
+    // A file or a missing name is no folder and counts nothing.
+    FolderSize file = GetDirectorySize(dir / "t/.profile");
+    EXPECT_FALSE(file.isFolder);
+    EXPECT_EQ(file.bytes, 0u);
+    EXPECT_FALSE(GetDirectorySize(dir / "t/missing").isFolder);
 }
 
 TEST(FolderSize, HardLinkedFileCountsOnce) {

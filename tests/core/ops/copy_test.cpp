@@ -310,5 +310,80 @@ TEST(Copy, RenameOnCollisionAndTargetNameOverride) {
     EXPECT_TRUE(exists(tmp / "f/sub/x"));
 }
 
+TEST(Copy, ATargetNameRenamesOnlyItsItem) {
+    for (Operation op : {Operation::Copy, Operation::Move}) {
+        TempDir tmp;
+        tmp.writeFile("src/a", "1");
+        tmp.writeFile("src/b/inner", "2");
+        tmp.writeFile("src/c", "3");
+        FileOperation job(op, {tmp / "src/a", tmp / "src/b", tmp / "src/c"}, tmp / "dst");
+        job.setTargetName(1, "renamed");
+        job.setTargetName(7, "ignored");  // no such item
+        RecordingQuestions q;
+        CancelToken c;
+        auto r = job.run(q, c);
+        ASSERT_TRUE(r.allDone());
+        EXPECT_EQ(r.items[1].target, tmp / "dst/renamed");
+        EXPECT_EQ(snapshot(tmp / "dst"),
+                  (std::map<std::string, std::string>{
+                      {"a", "F:1"}, {"renamed", "D"}, {"renamed/inner", "F:2"}, {"c", "F:3"}}));
+    }
+}
+
+// Names that begin with dots but are not "." or "..": ordinary names on every path.
+TEST(Copy, NamesOfDotsAreCopiedMovedAndDeletedLikeAnyOther) {
+    const std::vector<std::string> names = {"..foo", "...", "....", "..\xff", ".", ".hidden"};
+    TempDir tmp;
+    for (const auto& n : names) {
+        if (n == ".") continue;
+        tmp.writeFile("src/tree/" + n + "/inside", n);
+        tmp.writeFile("src/tree/f" + n, n);
+        tmp.writeFile("src/" + n, "top " + n);
+    }
+    auto tree = snapshot(tmp / "src/tree");
+    ASSERT_EQ(tree.size(), 15u);
+    std::vector<std::string> items = {tmp / "src/tree"};
+    for (const auto& n : {"..foo", "...", "...."}) items.push_back(tmp / (std::string("src/") + n));
+
+    RecordingQuestions q;
+    FileOperation job(Operation::Copy, items, tmp / "copy");
+    job.plan();
+    EXPECT_EQ(job.progress().filesTotal, 10u + 3u);
+    CancelToken none;
+    ASSERT_TRUE(job.run(q, none).allDone());
+    EXPECT_EQ(snapshot(tmp / "copy/tree"), tree);
+    EXPECT_EQ(readFile(tmp / "copy/..."), "top ...");
+    EXPECT_EQ(readFile(tmp / "copy/....."), "");  // no such name was made
+    EXPECT_TRUE(exists(tmp / "copy/...."));
+
+    auto r = runOp(Operation::Move, {tmp / "copy/tree", tmp / "copy/..foo"}, tmp / "moved", q);
+    ASSERT_TRUE(r.allDone());
+    EXPECT_EQ(snapshot(tmp / "moved/tree"), tree);
+    EXPECT_EQ(readFile(tmp / "moved/..foo"), "top ..foo");
+    std::string shm = "/dev/shm";
+    struct stat a, b;
+    if (::stat(shm.c_str(), &b) == 0 && ::stat(tmp.path().c_str(), &a) == 0 && a.st_dev != b.st_dev) {
+        char templ[] = "/dev/shm/arbel-dots-XXXXXX";
+        ASSERT_NE(::mkdtemp(templ), nullptr);
+        r = runOp(Operation::Move, {tmp / "moved/tree"}, templ, q);
+        EXPECT_TRUE(r.allDone());
+        EXPECT_EQ(snapshot(std::string(templ) + "/tree"), tree);
+        EXPECT_FALSE(exists(tmp / "moved/tree"));
+        r = runOp(Operation::Move, {std::string(templ) + "/tree"}, tmp / "moved", q);
+        EXPECT_TRUE(r.allDone());
+        arbel::test::removeTree(templ);
+    }
+
+    OperationOptions o;
+    o.noConfirmation = true;
+    r = runOp(Operation::Delete, {tmp / "moved/tree", tmp / "copy/...", tmp / "copy/...."}, {}, q, o);
+    EXPECT_TRUE(r.allDone());
+    EXPECT_FALSE(exists(tmp / "moved/tree"));
+    EXPECT_FALSE(exists(tmp / "copy/..."));
+    EXPECT_FALSE(exists(tmp / "copy/...."));
+    EXPECT_EQ(snapshot(tmp / "src/tree"), tree);  // the sources were only copied
+    EXPECT_TRUE(q.errors.empty());
+}
+
 }  // namespace
 }  // namespace arbel::ops

@@ -8,12 +8,14 @@
 
 #include "core/ops/ops_test_support.h"
 #include "platform/fileops.h"
+#include "support/mounts.h"
 
 namespace arbel::ops {
 namespace {
 
 using arbel::test::exists;
 using arbel::test::readFile;
+using arbel::test::ScratchMount;
 using arbel::test::TempDir;
 using test::hasTempLeftovers;
 using test::RecordingQuestions;
@@ -214,33 +216,52 @@ TEST(Recycle, MovesToTheTrashOrAsksBeforeDeletingForGood) {
     EXPECT_EQ(readFile(trashed), "t");
     EXPECT_TRUE(exists(kHome + "/data/Trash/info/" + odd + ".trashinfo"));
     EXPECT_TRUE(q.permanentAsked.empty());
+}
 
-    std::string other = otherFileSystem();
-    if (other.empty()) GTEST_SKIP() << "no volume without a trash to try";
-    char templ[] = "/dev/shm/arbel-ops-XXXXXX";
-    ASSERT_NE(::mkdtemp(templ), nullptr);
-    std::string file = std::string(templ) + "/no-trash-here";
-    {
-        FILE* f = std::fopen(file.c_str(), "w");
+TEST(Recycle, WithoutATrashTheUserIsAskedBeforeAPermanentDelete) {
+    // A volume of its own where no trash can be made: the place of its trash
+    // folder is taken by a plain file.
+    ScratchMount volume(1 << 20);
+    if (!volume.ok()) GTEST_SKIP() << volume.reason();
+    std::string blocker = volume / (".Trash-" + std::to_string(::getuid()));
+    std::string file = volume / "no-trash-here";
+    for (const std::string& p : {blocker, file}) {
+        FILE* f = std::fopen(p.c_str(), "w");
+        ASSERT_NE(f, nullptr);
         std::fputs("data", f);
         std::fclose(f);
     }
+    // Where the file is when the question comes: still in place, or in a trash
+    // (which would mean the question was needless). Never gone.
+    auto whereIsIt = [&](const std::string& item) {
+        std::string found = exists(item) ? "in place" : "gone";
+        for (const std::string& trash :
+             {kHome + "/data/Trash/files/no-trash-here", blocker + "/files/no-trash-here",
+              volume / ".Trash/0/files/no-trash-here"})
+            if (exists(trash) && found == "gone") found = "in a trash";
+        return found;
+    };
+    OperationOptions o;
+    o.noConfirmation = true;
+    std::vector<std::string> seen;
     RecordingQuestions no;
     no.permanentAnswer = Answer::No;
-    r = runOp(Operation::Recycle, {file}, {}, no, o);
-    if (no.permanentAsked.empty() && r.allDone()) {
-        arbel::test::removeTree(templ);
-        GTEST_SKIP() << "this volume has a trash after all";
-    }
-    EXPECT_EQ(no.permanentAsked.size(), 1u);
+    no.permanentHook = [&](const std::string& item) { seen.push_back(whereIsIt(item)); };
+    auto r = runOp(Operation::Recycle, {file}, {}, no, o);
+    ASSERT_EQ(no.permanentAsked.size(), 1u)
+        << "the file went somewhere without a question: " << whereIsIt(file);
+    EXPECT_EQ(seen, std::vector<std::string>{"in place"});
     EXPECT_EQ(r.items[0].outcome, Outcome::Skipped);
     EXPECT_EQ(readFile(file), "data");
+
     RecordingQuestions yes;
     yes.permanentAnswer = Answer::Yes;
+    yes.permanentHook = [&](const std::string& item) { seen.push_back(whereIsIt(item)); };
     r = runOp(Operation::Recycle, {file}, {}, yes, o);
     EXPECT_TRUE(r.allDone());
+    EXPECT_EQ(seen, (std::vector<std::string>{"in place", "in place"}));
     EXPECT_FALSE(exists(file));
-    arbel::test::removeTree(templ);
+    EXPECT_EQ(readFile(blocker), "data");
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ public:
     Answer permanentAnswer = Answer::No;
     ErrorAnswer errorAnswer = ErrorAnswer::Skip;
     std::function<void(uint64_t bytes, uint64_t files)> progressHook;
+    std::function<void(const std::string& item)> permanentHook;  // before the answer
 
     std::vector<std::pair<std::string, std::string>> replaceAsked;
     std::vector<std::string> createAsked, deleteAsked, permanentAsked;
@@ -47,6 +48,7 @@ public:
     }
     Answer deletePermanently(const std::string& item, const Error&) override {
         permanentAsked.push_back(item);
+        if (permanentHook) permanentHook(item);
         return permanentAnswer;
     }
     ErrorAnswer onError(const Error& e) override {

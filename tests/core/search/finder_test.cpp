@@ -395,6 +395,13 @@ TEST(Finder, MissingStartFolderAndOddNames) {
     tmp.writeFile("sub/" + odd, "x");
     ff.setMask("*.TXT");
     EXPECT_EQ(run(ff, tmp.path()), Names{"sub/" + odd});
+
+    // Names made of dots are names like any other, folders of them are entered.
+    tmp.writeFile("dots/..foo", "");
+    tmp.writeFile("dots/.../inner", "");
+    tmp.writeFile("dots/....", "");
+    ff.setMask("*");
+    EXPECT_EQ(sorted(run(ff, tmp / "dots")), (Names{"....", ".../inner", "..foo"}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The file-operation dialogs on the offscreen platform: a real frame, real files
 // in a temporary folder, message boxes answered by an interceptor.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -7,7 +8,11 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <optional>
+#include <thread>
 
 #include "core/config/ini_file.h"
 #include "core/config/settings.h"
@@ -48,6 +53,18 @@ private:
         countKinds(s);
         return s;
     }
+    // A confirmed dialog runs its job in the background and closes when the job's
+    // result has been applied.
+    static bool jobApplied(const QPointer<QDialog>& dialog) {
+        return QTest::qWaitFor([&] { return !dialog; }, 30000);
+    }
+    ops::OperationResult runAndWait(std::unique_ptr<ops::FileOperation> job) {
+        std::optional<ops::OperationResult> result;
+        runFileOperation(frame_.get(), frame_.get(), std::move(job), {},
+                         [&](const ops::OperationResult& r) { result = r; });
+        (void)QTest::qWaitFor([&] { return result.has_value(); }, 30000);
+        return result.value_or(ops::OperationResult{});
+    }
 
 private slots:
     void init() {
@@ -79,7 +96,9 @@ private slots:
         QVERIFY(d->renbox->isEnabled());
         d->ComboBox1->setEditText(QString::fromStdString(target));
         d->autobox->setChecked(true);
+        QPointer<QDialog> open = d;
         d->Button1Click();
+        QVERIFY(jobApplied(open));
         QCOMPARE(asked_.size(), 1);
         QCOMPARE(asked_[0], QString::fromStdString(target + "\ndoes not exist. Create it?"));
         QCOMPARE(readFile(target + "/src/sub/b.txt"), std::string("beta"));
@@ -101,7 +120,9 @@ private slots:
         d->ComboBox1->setEditText(QString::fromStdString(*tmp_ / "dst"));
         d->renbox->setChecked(true);
         d->ComboBox2->setEditText(QStringLiteral("final.txt"));
+        QPointer<QDialog> open = d;
         d->Button1Click();
+        QVERIFY(jobApplied(open));
         QCOMPARE(readFile(*tmp_ / "dst/final.txt"), std::string("r"));
         QVERIFY(!exists(*tmp_ / "src/report.txt"));
         QCOMPARE(readFile(*tmp_ / "src/final.txt"), std::string("sibling"));
@@ -127,7 +148,9 @@ private slots:
         QVERIFY(d);
         QCOMPARE(d->source().gathered.items.size(), size_t(2));
         d->ComboBox1->setEditText(QString::fromStdString(*tmp_ / "to"));
+        QPointer<QDialog> open = d;
         d->Button1Click();
+        QVERIFY(jobApplied(open));
         QCOMPARE(readFile(*tmp_ / "to/two.txt"), std::string("2"));
         QTest::qWaitFor([&] { return !target->reading(); }, 10000);
         QTRY_COMPARE(target->fileList().rowCount(), 2);
@@ -152,7 +175,9 @@ private slots:
         QCOMPARE(d->Label1->text(), QStringLiteral("Delete the folder"));
         d->CheckBox1->setChecked(false);
         d->CheckBox2->setChecked(false);
+        QPointer<QDialog> open = d;
         d->Button1Click();
+        QVERIFY(jobApplied(open));
         QVERIFY(!exists(*tmp_ / "victim"));
         QTRY_VERIFY(!below);
         QVERIFY(sibling);
@@ -179,7 +204,9 @@ private slots:
         QCOMPARE(frame_->state().pendingUpdate, RefreshSignal::None);
         QVERIFY(!d->renbox->isEnabled());
         d->setTarget(odd);
+        QPointer<QDialog> open = d;
         d->Button1Click();
+        QVERIFY(jobApplied(open));
         QVERIFY(asked_.isEmpty());
         QCOMPARE(readFile(odd + "/x1"), std::string("1"));
         QCOMPARE(readFile(odd + "/x2"), std::string("2"));
@@ -214,7 +241,9 @@ private slots:
         d->CheckBox1->setChecked(false);
         d->CheckBox2->setChecked(true);  // confirmations: asked per item
         answer_ = QMessageBox::YesToAll;
+        QPointer<QDialog> open = d;
         d->Button1Click();
+        QVERIFY(jobApplied(open));
         QCOMPARE(asked_.size(), 1);
         QVERIFY(!exists(*tmp_ / "f1"));
         QVERIFY(!exists(*tmp_ / "d"));
@@ -230,9 +259,10 @@ private slots:
         tmp_->writeFile("item", "i");
         ops::OperationOptions o;
         o.autoMakeDir = true;
-        ops::FileOperation job(ops::Operation::Copy, {*tmp_ / "item"}, *tmp_ / "plain/sub", o);
+        auto job = std::make_unique<ops::FileOperation>(
+            ops::Operation::Copy, std::vector<std::string>{*tmp_ / "item"}, *tmp_ / "plain/sub", o);
         answer_ = QMessageBox::Ignore;
-        auto result = runOperation(frame_.get(), job);
+        auto result = runAndWait(std::move(job));
         QCOMPARE(asked_.size(), 1);
         QVERIFY(asked_[0].contains(QStringLiteral("Not a directory")));
         QCOMPARE(failedItems(result), 1);
@@ -257,13 +287,47 @@ private slots:
             }
             return QMessageBox::Yes;
         });
-        ops::FileOperation job(ops::Operation::Copy, {*tmp_ / "src/a", *tmp_ / "src/b"}, *tmp_ / "dst");
-        auto result = runOperation(frame_.get(), job);
+        auto result = runAndWait(std::make_unique<ops::FileOperation>(
+            ops::Operation::Copy, std::vector<std::string>{*tmp_ / "src/a", *tmp_ / "src/b"}, *tmp_ / "dst"));
         QVERIFY(sawProgress);
         QVERIFY(result.aborted);
         QCOMPARE(asked_.size(), 1);
         QCOMPARE(readFile(*tmp_ / "dst/a"), std::string("old a"));
         QVERIFY(!exists(*tmp_ / "dst/b"));
+    }
+
+    // A question a job asks while its progress window shows belongs to that window
+    // and is the active window in front of it; the answer reaches the worker, and
+    // no nested loop holds the interface meanwhile.
+    void questionsStandInFrontOfTheProgressWindow() {
+        setMessageInterceptor({});  // real boxes
+        std::atomic<bool> go{false};
+        std::optional<ops::Answer> answer;
+        bool done = false;
+        auto* job = new BackgroundJob(frame_.get(), frame_.get());
+        job->setProgressWindow(QStringLiteral("Copy"), [] {
+            return ProgressReport{QStringLiteral("working"), 500};
+        });
+        job->start(
+            [&](JobContext& context) {
+                while (!go && !context.cancelled())
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                answer = makeOperationQuestions(context)->replaceExisting("/from/a", "/to/a");
+            },
+            [&] { done = true; });
+        QTRY_VERIFY(job->progressWindow() && job->progressWindow()->isVisible());
+        go = true;
+        QTRY_VERIFY(job->openQuestion());
+        QMessageBox* box = job->openQuestion();
+        QVERIFY(box->text().contains(QStringLiteral("already exists. Replace it with")));
+        QCOMPARE(box->parentWidget(), static_cast<QWidget*>(job->progressWindow()));
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(box));
+        QVERIFY(job->running());
+        box->button(QMessageBox::No)->click();
+        QTRY_VERIFY(done);
+        QCOMPARE(answer, std::optional<ops::Answer>(ops::Answer::No));
+        QVERIFY(!job->progressWindow()->isVisible());
+        delete job;
     }
 
     // Rename keeps the dialog open on a taken name, and Ctrl+Enter renames and stays.

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -47,7 +48,7 @@ class FindFormTest : public QObject {
     // Runs a search with the window's current fields and waits for its end.
     static void search(Tfindform* f) {
         QSignalSpy done(f, &Tfindform::searchFinished);
-        QTest::mouseClick(f->Button1, Qt::LeftButton);
+        QTest::mouseClick(f->searchButton, Qt::LeftButton);
         QVERIFY(done.wait(20000));
     }
 
@@ -91,20 +92,20 @@ private slots:
         std::unique_ptr<QMimeData> oddDrag(f->results()->mimeData({f->results()->index(0, 0)}));
         QVERIFY(oddDrag->data("text/uri-list").endsWith("/caf%E9/odd.txt\r\n"));
         f->setStartFolder(root);
-        f->Edit2->setText("*.TXT");
-        f->CheckBox3->setChecked(true);
+        f->maskEdit->setText("*.TXT");
+        f->subfoldersBox->setChecked(true);
         search(f);
         QCOMPARE(column(f, FindResultsModel::NameColumn), (QStringList{"a.txt", "b.txt"}));
         QCOMPARE(column(f, FindResultsModel::SizeColumn), (QStringList{"1 KB", "2 KB"}));
         QCOMPARE(f->stb->currentMessage(), QString("2 File(s) found"));
-        QCOMPARE(f->Button2->text(), QString("&Close"));
+        QCOMPARE(f->closeButton->text(), QString("&Close"));
 
         // Select b.txt and copy it the way the copy dialog does: items gathered from
         // the selected result rows.
         auto* m = f->results();
         int b = m->index(0, 0).data().toString() == "b.txt" ? 0 : 1;
-        f->ListBox1->selectionModel()->select(m->index(b, 0),
-                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        f->resultsView->selectionModel()->select(m->index(b, 0),
+                                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
         QCOMPARE(f->selectedPaths(), std::vector<std::string>{root + "/sub/b.txt"});
         // Dragged out, the selection is a URI list of the exact bytes.
         std::unique_ptr<QMimeData> dragged(m->mimeData({m->index(b, 0), m->index(b, 3)}));
@@ -118,10 +119,10 @@ private slots:
             return true;
         };
         f->activateWindow();
-        f->ListBox1->setFocus();
-        f->ListBox1->setCurrentIndex(m->index(b, 0));
-        QTRY_VERIFY(f->ListBox1->hasFocus());
-        QTest::keyClick(f->ListBox1, Qt::Key_Return);
+        f->resultsView->setFocus();
+        f->resultsView->setCurrentIndex(m->index(b, 0));
+        QTRY_VERIFY(f->resultsView->hasFocus());
+        QTest::keyClick(f->resultsView, Qt::Key_Return);
         commandHooks().openDocument = saved;
         QCOMPARE(opened, root + "/sub/b.txt");
         QCOMPARE(f->results()->rowCount(), 2);  // Enter there does not start a new search
@@ -148,7 +149,7 @@ private slots:
         QVERIFY(::rename(a.c_str(), (root + "/renamed.txt").c_str()) == 0);
         f->renameResult(a, "renamed.txt");
         QCOMPARE(column(f, FindResultsModel::NameColumn), (QStringList{"b.txt", "renamed.txt"}));
-        f->ListBox1->selectAll();
+        f->resultsView->selectAll();
         QCOMPARE(f->dropVanishedRows(), 0);
         QVERIFY(::unlink((root + "/sub/b.txt").c_str()) == 0);
         QCOMPARE(f->dropVanishedRows(), 1);
@@ -157,19 +158,19 @@ private slots:
 
         // Right button: a quick click toggles the row; held, it opens the menu, where
         // Rename needs exactly one selected row.
-        f->ListBox1->clearSelection();
-        const QPoint at = f->ListBox1->visualRect(m->index(0, 0)).center();
-        QWidget* vp = f->ListBox1->viewport();
+        f->resultsView->clearSelection();
+        const QPoint at = f->resultsView->visualRect(m->index(0, 0)).center();
+        QWidget* vp = f->resultsView->viewport();
         QTest::mouseClick(vp, Qt::RightButton, {}, at);
         QCOMPARE(f->selectedPaths().size(), size_t(1));
         QTest::mouseClick(vp, Qt::RightButton, {}, at);
         QCOMPARE(f->selectedPaths().size(), size_t(0));
         QTest::mousePress(vp, Qt::RightButton, {}, at);
-        QTRY_VERIFY(f->PopupMenu1->isVisible());
+        QTRY_VERIFY(f->resultsMenu->isVisible());
         QCOMPARE(f->selectedPaths().size(), size_t(1));
-        QAction* rename = f->PopupMenu1->findChild<QAction*>("Rename1");
+        QAction* rename = f->resultsMenu->findChild<QAction*>("Rename1");
         QVERIFY(rename && rename->isEnabled());
-        f->PopupMenu1->hide();
+        f->resultsMenu->hide();
         QTest::mouseRelease(vp, Qt::RightButton, {}, at);
         QCOMPARE(f->selectedPaths().size(), size_t(1));  // the release after the menu toggles nothing
 
@@ -195,16 +196,16 @@ private slots:
         Tfindform* f = Tfindform::instance();
         QVERIFY(f);
         f->setStartFolder(root);
-        f->Edit2->setText("*.txt");
+        f->maskEdit->setText("*.txt");
         search(f);
         QCOMPARE(column(f, FindResultsModel::NameColumn), (QStringList{"gone.txt", "keep.txt"}));
 
         auto* m = f->results();
         auto selectOnly = [&](const QString& name) {
-            f->ListBox1->clearSelection();
+            f->resultsView->clearSelection();
             for (int r = 0; r < m->rowCount(); ++r)
                 if (m->index(r, 0).data().toString() == name)
-                    f->ListBox1->selectionModel()->select(
+                    f->resultsView->selectionModel()->select(
                         m->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
         };
         selectOnly("gone.txt");
@@ -212,7 +213,9 @@ private slots:
         QVERIFY(d);
         d->CheckBox1->setChecked(false);  // delete, not recycle
         d->CheckBox2->setChecked(false);
+        QPointer<Tdel> open = d;
         d->Button1Click();
+        QTRY_VERIFY_WITH_TIMEOUT(!open, 30000);  // the deletion ran and its result was applied
         QVERIFY(!test::exists(root + "/gone.txt"));
         QTRY_COMPARE(column(f, FindResultsModel::NameColumn), QStringList{"keep.txt"});
 
@@ -244,22 +247,22 @@ private slots:
         f->setStartFolder(root);
 
         // "Modified between" today and today: files written today, the whole day.
-        f->CheckBox2->setChecked(true);
-        QVERIFY(f->Edit4->isEnabled());
+        f->dateBox->setChecked(true);
+        QVERIFY(f->fromDateEdit->isEnabled());
         search(f);
         QCOMPARE(column(f, 0), (QStringList{"big.txt", "new.txt"}));
-        f->Edit4->setText("not a date");  // that end stays open
+        f->fromDateEdit->setText("not a date");  // that end stays open
         search(f);
         QCOMPARE(column(f, 0), (QStringList{"big.txt", "new.txt", "old.txt"}));
-        f->CheckBox2->setChecked(false);
+        f->dateBox->setChecked(false);
 
-        f->CheckBox1->setChecked(true);  // "100" KB, "min"
+        f->sizeBox->setChecked(true);  // "100" KB, "min"
         search(f);
         QCOMPARE(column(f, 0), QStringList{"big.txt"});
-        f->CheckBox1->setChecked(false);
+        f->sizeBox->setChecked(false);
 
-        f->CheckBox4->setChecked(true);
-        f->Edit1->setText("STALE");
+        f->containingBox->setChecked(true);
+        f->containingEdit->setText("STALE");
         search(f);
         QCOMPARE(column(f, 0), QStringList{"old.txt"});
         f->close();
@@ -276,16 +279,16 @@ private slots:
             Tfindform* f = Tfindform::instance();
             f->setStartFolder(root);
             for (const char* mask : {"*.txt", "*.c", "*.txt", "*.*", "readme"}) {
-                f->Edit2->setText(mask);
+                f->maskEdit->setText(mask);
                 search(f);
-                QCOMPARE(f->Edit2->text(), QString(mask));  // the field keeps what was searched
+                QCOMPARE(f->maskEdit->text(), QString(mask));  // the field keeps what was searched
             }
             QStringList items;
-            for (int i = 0; i < f->combo1->count(); ++i) items << f->combo1->itemText(i);
+            for (int i = 0; i < f->maskHistory->count(); ++i) items << f->maskHistory->itemText(i);
             QCOMPARE(items, (QStringList{"*.*", "readme", "*.txt", "*.c"}));
-            f->combo1->setCurrentIndex(2);
-            emit f->combo1->activated(2);
-            QCOMPARE(f->Edit2->text(), QString("*.txt"));
+            f->maskHistory->setCurrentIndex(2);
+            emit f->maskHistory->activated(2);
+            QCOMPARE(f->maskEdit->text(), QString("*.txt"));
             f->close();
         }
         config::IniFile ini(cfg);
@@ -303,20 +306,20 @@ private slots:
         frame.findbutClick();
         Tfindform* f = Tfindform::instance();
         f->setStartFolder(root);
-        f->CheckBox3->setChecked(true);
+        f->subfoldersBox->setChecked(true);
         for (bool escape : {false, true}) {
             QSignalSpy done(f, &Tfindform::searchFinished);
             f->Button1Click();
-            QCOMPARE(f->Button2->text(), QString("Stop"));
+            QCOMPARE(f->closeButton->text(), QString("Stop"));
             if (escape) {
                 QTest::keyClick(f, Qt::Key_Escape);
             } else {
-                QTest::mouseClick(f->Button2, Qt::LeftButton);
+                QTest::mouseClick(f->closeButton, Qt::LeftButton);
             }
             QVERIFY(done.wait(20000));
             QVERIFY(Tfindform::instance());  // Stop is not Close
             QVERIFY(f->stb->currentMessage().endsWith(" File(s) found"));
-            QCOMPARE(f->Button2->text(), QString("&Close"));
+            QCOMPARE(f->closeButton->text(), QString("&Close"));
         }
         QTest::keyClick(f, Qt::Key_Escape);  // idle: nothing to stop, the window stays
         QVERIFY(Tfindform::instance());

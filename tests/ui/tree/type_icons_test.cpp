@@ -14,11 +14,18 @@ using namespace arbel::ui;
 class TypeIconsTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void filesOfOneTypeShareOneCachedIcon();
     void desktopEntriesAndProgramsAreNeverCachedByType();
     void desktopEntryIconComesFromItsOwnGroupOnly();
     void foldersAndVolumesAlwaysHaveAnIcon();
 };
+
+// The theme the program itself falls back to; the tests name the icons it gives.
+void TypeIconsTest::initTestCase() {
+    QIcon::setThemeName(QStringLiteral("Adwaita"));
+    QVERIFY2(QIcon::hasThemeIcon(QStringLiteral("folder")), "the Adwaita icon theme is not installed");
+}
 
 void TypeIconsTest::filesOfOneTypeShareOneCachedIcon() {
     test::TempDir tmp;
@@ -26,12 +33,12 @@ void TypeIconsTest::filesOfOneTypeShareOneCachedIcon() {
     cache.clear();
     const std::string a = tmp.writeFile("a.txt", "x"), b = tmp.writeFile("B.TXT", "y");
     QCOMPARE(TypeIconCache::cacheKey(a, {}, false), QStringLiteral("text/plain"));
-    QVERIFY(!iconForFile(a).isNull());
-    QVERIFY(!iconForFile(b).isNull());
+    QCOMPARE(iconForFile(a).name(), QStringLiteral("text-x-generic"));
+    QCOMPARE(iconForFile(b).name(), QStringLiteral("text-x-generic"));
     QCOMPARE(cache.cachedTypes(), 1);
     // A type the caller already knows is the key, whatever the name says.
     QCOMPARE(TypeIconCache::cacheKey(a, QStringLiteral("image/png"), false), QStringLiteral("image/png"));
-    QVERIFY(!iconForFile(tmp.writeFile("odd\xff.png")).isNull());
+    QCOMPARE(iconForFile(tmp.writeFile("odd\xff.png")).name(), QStringLiteral("image-x-generic"));
     QCOMPARE(cache.cachedTypes(), 2);
 }
 
@@ -44,8 +51,8 @@ void TypeIconsTest::desktopEntriesAndProgramsAreNeverCachedByType() {
     ::chmod(prog.c_str(), 0755);
     QVERIFY(TypeIconCache::cacheKey(entry, {}, false).isEmpty());
     QVERIFY(TypeIconCache::cacheKey(prog, {}, true).isEmpty());
-    QVERIFY(!iconForFile(entry).isNull());
-    QVERIFY(!iconForFile(prog).isNull());
+    QCOMPARE(iconForFile(entry).name(), QStringLiteral("folder"));  // the entry's own icon
+    QCOMPARE(iconForFile(prog).name(), QStringLiteral("application-x-executable"));
     QCOMPARE(cache.cachedTypes(), 0);
 }
 
@@ -62,14 +69,17 @@ void TypeIconsTest::desktopEntryIconComesFromItsOwnGroupOnly() {
     QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
     QVERIFY(TypeIconCache::desktopEntryIcon(fifo).isEmpty());
     QVERIFY(!iconForFile(fifo).isNull());
+    QVERIFY(iconForFile(fifo).name() != QStringLiteral("folder"));
 }
 
 void TypeIconsTest::foldersAndVolumesAlwaysHaveAnIcon() {
-    QVERIFY(!iconForFolder(false).isNull());
-    QVERIFY(!iconForFolder(true).isNull());
-    for (DriveType t : {DriveType::Unknown, DriveType::Removable, DriveType::Fixed, DriveType::Remote,
-                        DriveType::CDRom, DriveType::RamDisk})
-        QVERIFY(!iconForVolume(t).isNull());
+    QCOMPARE(iconForFolder(false).name(), QStringLiteral("folder"));
+    QCOMPARE(iconForFolder(true).name(), QStringLiteral("folder-open"));
+    const std::pair<DriveType, const char*> volumes[] = {
+        {DriveType::Unknown, "drive-harddisk"}, {DriveType::Removable, "drive-removable-media"},
+        {DriveType::Fixed, "drive-harddisk"},   {DriveType::Remote, "folder-remote"},
+        {DriveType::CDRom, "media-optical"},    {DriveType::RamDisk, "drive-harddisk"}};
+    for (auto [type, name] : volumes) QCOMPARE(iconForVolume(type).name(), QString::fromLatin1(name));
 }
 
 QTEST_MAIN(TypeIconsTest)
