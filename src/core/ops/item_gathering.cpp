@@ -1,5 +1,8 @@
 #include "core/ops/item_gathering.h"
 
+#include <cerrno>
+
+#include "platform/fileops.h"
 #include "platform/paths.h"
 
 namespace arbel::ops {
@@ -22,6 +25,14 @@ bool isFolderPath(const std::string& p) {
 TargetState targetState(const std::string& path) {
     if (isFolder(path)) return TargetState::Folder;
     return pathExists(path) ? TargetState::NotAFolder : TargetState::Missing;
+}
+
+Status createTargetFolder(const std::string& path) {
+    return makeDirs(path);
+}
+
+Error notAFolderError(const std::string& path) {
+    return errnoError(path, ENOTDIR);
 }
 
 Gathered gatherItems(const GatherInput& in) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace arbel::ops {
 
 enum class GatherFrom { Tree, FolderWindow, Search };
@@ -42,5 +44,9 @@ bool isFolderPath(const std::string& path);
 enum class TargetState { Folder, Missing, NotAFolder };
 // A copy's target folder: there, missing (may be created), or something else.
 TargetState targetState(const std::string& path);
+// Creates a copy's missing target folder, with the folders above it.
+Status createTargetFolder(const std::string& path);
+// Why a target that is no folder cannot take a copy.
+Error notAFolderError(const std::string& path);
 
 }  // namespace arbel::ops

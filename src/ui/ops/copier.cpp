@@ -14,7 +14,6 @@
 #include "core/ops/item_gathering.h"
 #include "core/ops/names.h"
 #include "core/ops/shell_file_op.h"
-#include "platform/fileops.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
@@ -163,11 +162,11 @@ void Tcopier::Button1Click() {
     }
     if (ops::TargetState state = ops::targetState(target); state != ops::TargetState::Folder) {
         if (state == ops::TargetState::NotAFolder) {
-            showMessage(this, displayPath(errnoError(target, ENOTDIR).describe()));
+            showMessage(this, displayPath(ops::notAFolderError(target).describe()));
             return;
         }
         if (!askYesNo(this, displayPath(ops::createTargetQuestion(target)))) return;
-        Status made = makeDirs(target);
+        Status made = ops::createTargetFolder(target);
         if (!made.ok()) {
             showMessage(this, displayPath(made.error().describe()), QMessageBox::Critical);
             return;
