@@ -41,7 +41,8 @@ private:
         auto frame = std::make_unique<Tmdimain>(FrameOptions{cfg(), false});
         frame->show();
         if (!QTest::qWaitForWindowExposed(frame.get())) qWarning("frame not exposed");
-        if (!QTest::qWaitFor([&] { return !frame->startupPending(); }, 2000)) qWarning("startup still pending");
+        if (!QTest::qWaitFor([&] { return !frame->startupPending(); }, 2000))
+            qWarning("startup still pending");
         return frame;
     }
     // The labels of the Window menu's window entries, with their check marks.
