@@ -256,7 +256,7 @@ void discardTemp(int dirFd, TempFile& temp) {
     temp.name.clear();
 }
 
-Status makeDirs(const std::string& path) {
+Status makeDirs(const std::string& path, mode_t mode) {
     if (path.empty()) return errnoError(path, ENOENT);
     struct stat st;
     if (::stat(path.c_str(), &st) == 0) {
@@ -265,10 +265,10 @@ Status makeDirs(const std::string& path) {
     }
     std::string parent = parentPath(path);
     if (parent != path) {
-        Status s = makeDirs(parent);
+        Status s = makeDirs(parent, mode);
         if (!s.ok()) return s;
     }
-    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return errnoError(path);
+    if (::mkdir(path.c_str(), mode) != 0 && errno != EEXIST) return errnoError(path);
     if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return errnoError(path, ENOTDIR);
     return {};
 }

@@ -60,8 +60,9 @@ void discardTemp(int dirFd, TempFile& temp);
 // A unique unused hidden name in the folder for a link or folder of our own.
 std::string tempNameFor(std::string_view targetName);
 
-// mkdir -p: creates the folder and every missing parent (mode 0777 less umask).
-Status makeDirs(const std::string& path);
+// mkdir -p: creates the folder and every missing parent (mode less umask; the
+// settings folder is made 0700, as it is the user's own).
+Status makeDirs(const std::string& path, mode_t mode = 0777);
 
 // True when `folder` is the object (dev, ino) or lies anywhere below it, judged by
 // walking up through ".." from the folder itself, so any spelling (links, "..",

@@ -11,6 +11,7 @@
 #include <cerrno>
 
 #include "core/commands/gates.h"
+#include "core/text/unicode_locale.h"
 #include "core/text/utf8.h"
 #include "platform/dir.h"
 
@@ -18,23 +19,12 @@ namespace arbel::commands {
 
 namespace {
 
-// A fixed C.UTF-8 character class table, so the mapping does not depend on the user's
-// locale (a Turkish locale would map "i" to a dotted capital and back differently).
-locale_t mappingLocale() {
-    static locale_t loc = [] {
-        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-        if (!l) l = newlocale(LC_CTYPE_MASK, "C.utf8", static_cast<locale_t>(nullptr));
-        return l;
-    }();
-    return loc;
-}
-
 bool validScalar(char32_t c) {
     return c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
 }
 
 char32_t mapWith(char32_t c, bool upper) {
-    if (locale_t loc = mappingLocale()) {
+    if (locale_t loc = unicodeCtype()) {
         wint_t m = upper ? towupper_l(wint_t(c), loc) : towlower_l(wint_t(c), loc);
         return validScalar(char32_t(m)) ? char32_t(m) : c;
     }

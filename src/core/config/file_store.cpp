@@ -14,6 +14,7 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/fileops.h"
 #include "platform/paths.h"
 
 namespace arbel::config {
@@ -35,18 +36,6 @@ Result<std::string> resolveLinks(std::string path) {
         path = target.front() == '/' ? target : joinPath(parentPath(path), target);
     }
     return errnoError(path, ELOOP);
-}
-
-int makeFolders(const std::string& dir) {
-    struct stat st;
-    if (::stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
-    if (errno != ENOENT) return errno;
-    std::string parent = parentPath(dir);
-    if (parent != dir) {
-        if (int e = makeFolders(parent)) return e;
-    }
-    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return errno;
-    return 0;
 }
 
 Status readFd(int fd, const std::string& path, std::string& out) {
@@ -110,7 +99,7 @@ UpdateLock lockForUpdate(const std::string& path, const std::string& creatableFo
     auto resolved = resolveLinks(path);
     if (!resolved) return lock;
     std::string dir = parentPath(*resolved);
-    if (!creatableFolder.empty() && dir == creatableFolder && makeFolders(dir) != 0) return lock;
+    if (!creatableFolder.empty() && dir == creatableFolder && !makeDirs(dir, 0700).ok()) return lock;
     int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return lock;
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
@@ -169,7 +158,7 @@ Status replaceFile(const std::string& path, std::string_view bytes, const std::s
     const std::string& target = *resolved;
     std::string dir = parentPath(target);
     if (!creatableFolder.empty() && dir == creatableFolder) {
-        if (int e = makeFolders(dir)) return errnoError(path, e);
+        if (Status made = makeDirs(dir, 0700); !made.ok()) return errnoError(path, made.error().code);
     }
 
     mode_t mode = newFileMode;

@@ -3,23 +3,10 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include "core/text/unicode_locale.h"
 #include "core/text/utf8.h"
 
 namespace arbel {
-
-namespace {
-
-locale_t unicodeLocale() {
-    // C.UTF-8 carries the full Unicode case tables in glibc; a private locale
-    // object keeps folding independent of setlocale() and safe across threads.
-    static locale_t loc = [] {
-        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-        return l;
-    }();
-    return loc;
-}
-
-}  // namespace
 
 void foldCaseInto(std::string_view text, std::string& out) {
     out.clear();
@@ -39,7 +26,7 @@ void foldCaseInto(std::string_view text, std::string& out) {
             ++i;
             continue;
         }
-        if (!loc) loc = unicodeLocale();
+        if (!loc) loc = unicodeCtype();
         char32_t lower = loc ? static_cast<char32_t>(towlower_l(static_cast<wint_t>(cp), loc)) : cp;
         if (lower == cp) {
             out.append(text.substr(i, len));
