@@ -112,7 +112,6 @@ commands::FileQueries commandQueries() {
 
 ChildWindow* openFolderWindowQuietly(Tmdimain& frame, const std::string& folder) {
     AppState& st = frame.state();
-    st.targetFolder = folder;
     ChildWindow* window = nullptr;
     {
         const QuietActivation was = st.quietActivation;
