@@ -13,7 +13,6 @@
 #include <QTreeView>
 #include <QUrl>
 
-#include "core/commands/trash_location.h"
 #include "core/tree/dir_tree.h"
 #include "ui/app/child_window.h"
 #include "ui/app/command_targets.h"
