@@ -30,6 +30,7 @@ int resultCodeOf(const ServiceResult& r) {
 
 int TFormatDrive::check() {
     message_.clear();
+    newMountPoint_.clear();
     volume_ = Volume{};
     const std::vector<Volume> all = service_.volumes();
     const Volume* v = volumeOf(all, Drive);
@@ -60,6 +61,7 @@ bool TFormatDrive::Execute(const FormatSpec& spec) {
     if (check() != kFormatted) return false;
     ServiceResult r = service_.format(volume_, spec);
     message_ = r.message;
+    newMountPoint_ = r.value;
     result_ = resultCodeOf(r);
     return result_ == kFormatted;
 }

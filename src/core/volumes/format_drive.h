@@ -48,6 +48,9 @@ public:
     const Volume& volume() const { return volume_; }
     // The disk service's own words when it refused or failed.
     const std::string& message() const { return message_; }
+    // Where the new file system is mounted when the old one was mounted and the service
+    // mounted it again (the place may differ: a new label, a new folder).
+    const std::string& newMountPoint() const { return newMountPoint_; }
     // The format the user is offered first: the design's DefaultAction chooses quick
     // or full; the file system stays what the volume has when the tools can make it.
     FormatSpec proposal() const;
@@ -57,6 +60,7 @@ private:
     int result_ = 0;
     Volume volume_;
     std::string message_;
+    std::string newMountPoint_;
 };
 
 }  // namespace arbel::volumes

@@ -1,6 +1,7 @@
 #include "core/volumes/volume_service.h"
 
 #include <cstdlib>
+#include <mutex>
 
 #include "platform/paths.h"
 
@@ -12,11 +13,28 @@ std::string blockDeviceOf(const Volume& v) {
     return v.source;
 }
 
+namespace {
+std::mutex gServiceMutex;
+std::shared_ptr<VolumeService> gService;
+}  // namespace
+
+std::shared_ptr<VolumeService> volumeService() {
+    std::lock_guard lock(gServiceMutex);
+    if (!gService) gService = std::make_shared<SystemVolumeService>();
+    return gService;
+}
+
+void setVolumeService(std::shared_ptr<VolumeService> service) {
+    std::lock_guard lock(gServiceMutex);
+    gService = std::move(service);
+}
+
 SystemVolumeService::SystemVolumeService() = default;
 SystemVolumeService::~SystemVolumeService() = default;
 
 UDisksClient& SystemVolumeService::client() {
-    // Connected on first use, on the thread that formats or labels.
+    // Connected on first use, from whichever thread formats or labels.
+    std::lock_guard lock(clientMutex_);
     if (!client_) client_ = std::make_unique<UDisksClient>();
     return *client_;
 }

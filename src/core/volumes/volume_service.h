@@ -5,6 +5,7 @@
 // tests inject a list of their own.
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -38,8 +39,15 @@ public:
 
 private:
     UDisksClient& client();
+    std::mutex clientMutex_;
     std::unique_ptr<UDisksClient> client_;
 };
+
+// The service the interface's volume commands use: the machine's, or the one a test
+// put in its place (null puts the machine's back). Shared, so that a running job
+// keeps the one it started with.
+std::shared_ptr<VolumeService> volumeService();
+void setVolumeService(std::shared_ptr<VolumeService> service);
 
 // The block device a volume lives on, or empty when it has none (network, tmpfs,
 // overlay): such a volume has nothing the disk service could label or format.

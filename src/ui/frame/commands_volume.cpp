@@ -1,15 +1,46 @@
 // Volume menu commands: copy diskette, label, format, network locations.
+#include "core/app/file_system.h"
 #include "core/commands/menus.h"
+#include "ui/app/message_box.h"
 #include "ui/frame/commands_support.h"
 #include "ui/frame/frame_actions.h"
 #include "ui/frame/mdimain.h"
 #include "ui/lists/file_window.h"
+#include "ui/ops/renamer.h"
+#include "ui/tree/mdisubdir.h"
+#include "ui/volumes/format_disk.h"
 
 namespace arbel::ui {
 
+using commands::Command;
+using commands::gateOpen;
+
 void Tmdimain::copydiskbutClick() {}
-void Tmdimain::LabelDisk1Click() {}
-void Tmdimain::formatdiskbutClick() {}
+// The volume of the tree's selection, when the tree offers one (its mount point selected).
+static std::string selectedVolumeRoot(const Tmdimain& frame) {
+    Tmdisubdir* tree = Tmdisubdir::of(frame);
+    if (!tree || !tree->DirTree1().selected()) return {};
+    const Volume* v = tree->DirTree1().volumeOfNode(tree->DirTree1().selected());
+    return v ? v->mountPoint : std::string();
+}
+
+void Tmdimain::LabelDisk1Click() {
+    if (!gateOpen(Command::LabelDisk, commandState(*this))) return;
+    Tren::openVolumeLabel(*this, selectedVolumeRoot(*this));
+}
+
+void Tmdimain::formatdiskbutClick() {
+    if (!gateOpen(Command::FormatDisk, commandState(*this))) return;
+    const std::string root = selectedVolumeRoot(*this);
+    if (root.empty() || !isFolder(root)) {
+        showMessage(this, QStringLiteral("That drive appears to be invalid."));
+        return;
+    }
+    startFormatDisk(*this, root);
+}
+
+// Sharing reached the sharing page by sending keystrokes to another program's
+// window; that is gone, and the item stays hidden.
 void Tmdimain::Sharing1Click() {}
 void Tmdimain::mapnetbutClick() {}
 void Tmdimain::unmapnetbutClick() {}
