@@ -60,6 +60,13 @@ std::vector<std::string> environmentWith(const std::vector<std::string>& extra) 
     return env;
 }
 
+std::string trimmed(std::string s) {
+    while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
+    return s;
+}
+
+}  // namespace
+
 // Starts a program in the background; its output goes to `log`. Returns the pid or -1.
 int spawnProgram(std::vector<std::string> argv, const std::vector<std::string>& env, const std::string& log) {
     posix_spawn_file_actions_t actions;
@@ -90,13 +97,6 @@ void stopProcess(int pid, bool child) {
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
 }
-
-std::string trimmed(std::string s) {
-    while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
-    return s;
-}
-
-}  // namespace
 
 int runProgram(const std::vector<std::string>& argvIn, std::string* out,
                const std::vector<std::string>& env) {

@@ -17,6 +17,11 @@ namespace arbel::test {
 int runProgram(const std::vector<std::string>& argv, std::string* out = nullptr,
                const std::vector<std::string>& env = {});
 
+// Starts a program in the background, its output appended to `log`; the pid or -1.
+int spawnProgram(std::vector<std::string> argv, const std::vector<std::string>& env, const std::string& log);
+// Stops a process this test started: SIGTERM, then SIGKILL; `child` ones are reaped.
+void stopProcess(int pid, bool child);
+
 // What blkid says of a device: "LABEL" or "TYPE"; empty when unset.
 std::string blkidValue(const std::string& device, const std::string& tag);
 
