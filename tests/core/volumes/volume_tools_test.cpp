@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/volumes/format_drive.h"
+#include "core/volumes/network.h"
 #include "core/volumes/volume_information.h"
 
 namespace arbel::volumes {
@@ -190,6 +191,19 @@ TEST(GvfsLocation, MountNamesBecomeLocations) {
     EXPECT_EQ(gvfsLocation("plainfolder"), "");
     EXPECT_EQ(gvfsLocation("sftp:noequals"), "");
     EXPECT_EQ(gvfsLocation("sftp:user=ann"), "") << "no host";
+}
+
+TEST(NetworkLocation, TypedLocationsAreTrimmedAndNeedASchemeArbelMountsAndAServer) {
+    auto c = checkLocation("  sftp://ann@example.org:2222/home \n");
+    EXPECT_EQ(c.location, "sftp://ann@example.org:2222/home");
+    EXPECT_EQ(c.problem, "");
+    EXPECT_EQ(checkLocation("smb://nas").problem, "");
+    EXPECT_NE(checkLocation("").problem, "");
+    EXPECT_NE(checkLocation("nas/share").problem, "");
+    EXPECT_NE(checkLocation("://nas").problem, "");
+    EXPECT_NE(checkLocation("http://nas/").problem, "") << "not a file-sharing scheme";
+    EXPECT_EQ(checkLocation("ftp:///folder").problem, "The location names no server.");
+    EXPECT_EQ(checkLocation("ftp://ann@:21/").problem, "The location names no server.");
 }
 
 }  // namespace
