@@ -1,7 +1,7 @@
 // Volume menu commands: copy diskette, label, format, network locations.
 #include <QMenu>
-#include "core/app/file_system.h"
 
+#include "core/app/file_system.h"
 #include "core/commands/menus.h"
 #include "ui/app/message_box.h"
 #include "ui/frame/commands_support.h"
