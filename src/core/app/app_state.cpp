@@ -44,6 +44,10 @@ std::string_view dialogTag(DialogTag tag) {
             return "runform";
         case DialogTag::Assoc:
             return "assoc";
+        case DialogTag::Format:
+            return "format";
+        case DialogTag::Network:
+            return "network";
     }
     return "";
 }

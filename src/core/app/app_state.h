@@ -26,7 +26,9 @@ enum class DialogTag {
     Delete,
     GotoForm,
     RunForm,
-    Assoc
+    Assoc,
+    Format,   // the format confirmation, then the format itself
+    Network,  // connect to or disconnect from a network location
 };
 
 // The mode of the next refresh of a file window, or a one-shot signal.

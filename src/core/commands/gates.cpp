@@ -121,6 +121,16 @@ bool gateOpen(Command c, const CommandState& s) {
                    s.activeKind == ActiveKind::Viewer;
         case Command::ArrangeAll:
             return true;
+        case Command::LabelDisk:
+        case Command::FormatDisk:
+            // They act on a volume: the tree with a volume's mount point selected.
+            return !dialogBusy(s) && s.activeKind == ActiveKind::Dir && s.treeHasSelection &&
+                   s.treeAtVolumeRoot;
+        case Command::MapNetworkDrive:
+        case Command::DisconnectNetworkDrive:
+            return !dialogBusy(s);
+        case Command::Sharing:
+            return false;
         default:
             // Commands without a gate of their own (Exit, the help, the volume
             // items, ...): their handlers decide.

@@ -78,11 +78,14 @@ ViewMenuState viewMenuState(const CommandState& s) {
     return m;
 }
 
-VolumeMenuState volumeMenuState(const CommandState& s, bool singleSelectedIsFolder) {
+VolumeMenuState volumeMenuState(const CommandState& s, bool singleSelectedIsFolder,
+                                const std::string& networkUnavailable) {
+    (void)singleSelectedIsFolder;
     VolumeMenuState m;
-    bool tree = s.activeKind == ActiveKind::Dir;
-    m.labelDisk = m.formatDisk = tree;
-    m.sharingEnabled = tree || (fileWindowActive(s) && s.listSelected == 1 && singleSelectedIsFolder);
+    m.labelDisk = gateOpen(Command::LabelDisk, s);
+    m.formatDisk = gateOpen(Command::FormatDisk, s);
+    m.network = networkUnavailable.empty();
+    m.networkReason = networkUnavailable;
     return m;
 }
 

@@ -4,6 +4,8 @@
 // shortcuts always reach their handlers and the gates decide (a stale disabled state
 // would otherwise swallow a shortcut).
 
+#include <string>
+
 #include "core/commands/command_state.h"
 
 namespace arbel::commands {
@@ -38,10 +40,16 @@ ViewMenuState viewMenuState(const CommandState& s);
 struct VolumeMenuState {
     bool labelDisk = true;
     bool formatDisk = true;
+    // Sharing went with the key sending that reached the sharing page: never offered.
     bool sharingEnabled = false;
+    // Map and Disconnect Network Drive, and why not when they are off (the tooltip).
+    bool network = true;
+    std::string networkReason;
 };
 // `singleSelectedIsFolder`: the active file list has exactly one selected entry and it
-// is an existing folder.
-VolumeMenuState volumeMenuState(const CommandState& s, bool singleSelectedIsFolder);
+// is an existing folder. `networkUnavailable`: why network locations cannot be
+// mounted (no gvfs daemon answers); empty when they can.
+VolumeMenuState volumeMenuState(const CommandState& s, bool singleSelectedIsFolder,
+                                const std::string& networkUnavailable = {});
 
 }  // namespace arbel::commands

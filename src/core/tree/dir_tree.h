@@ -137,6 +137,9 @@ public:
     // when unreadable); records the serial as the volume's last known one.
     std::string GetDriveLabel(std::string_view mountPoint, uint32_t& serial);
     uint32_t GetDriveSerial(std::string_view mountPoint);
+    // The volume mounted at mountPoint got a new label: its record and caption follow,
+    // nothing is re-read. False when no volume node has that mount point.
+    bool setVolumeLabel(std::string_view mountPoint, const std::string& label);
 
     // ---- what a view drives
     TreeNode* selected() const { return selected_; }

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/paths.h"
+
 namespace arbel::tree {
 
 std::vector<Volume> TDirTree::filteredVolumes() {
@@ -110,6 +112,22 @@ std::string TDirTree::GetDriveLabel(std::string_view mountPoint, uint32_t& seria
     VolumeState state = volumeSource_->probe({*vol}).front();
     serial = state.serial;
     return volumeCaption(*vol, state.readable);
+}
+
+bool TDirTree::setVolumeLabel(std::string_view mountPoint, const std::string& label) {
+    const std::string mp = folderForm(mountPoint);
+    for (const auto& r : roots_) {
+        VolumeRecord& rec = *r->volume_;
+        if (rec.volume.mountPoint != mp) continue;
+        const bool readable = rec.caption != "(" + mp + ")";
+        rec.volume.label = label;
+        if (rec.volume.type == DriveType::Removable)
+            rec.volume.displayName = label.empty() ? baseName(mp) : label;
+        rec.caption = volumeCaption(rec.volume, readable);
+        if (observer_) observer_->nodeChanged(r.get());
+        return true;
+    }
+    return false;
 }
 
 uint32_t TDirTree::GetDriveSerial(std::string_view mountPoint) {

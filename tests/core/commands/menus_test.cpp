@@ -1,6 +1,7 @@
 // Menu states as the menus open, over state snapshots.
 
 #include "core/commands/menus.h"
+#include "core/commands/gates.h"
 
 #include <gtest/gtest.h>
 
@@ -105,12 +106,25 @@ TEST(ViewMenu, FilesOnlyCheckedWhileFoldersAreHidden) {
     EXPECT_TRUE(m.folderSize);
 }
 
-TEST(VolumeMenu, DiskItemsOnlyForTheTree) {
-    EXPECT_TRUE(volumeMenuState(kind(ActiveKind::Dir), false).formatDisk);
-    auto m = volumeMenuState(kind(ActiveKind::List, 1), true);
+TEST(VolumeMenu, DiskItemsOnlyForAVolumeInTheTreeAndNetworkItemsOnlyWithADaemon) {
+    CommandState tree = kind(ActiveKind::Dir);
+    tree.treeHasSelection = true;
+    tree.treeAtVolumeRoot = true;
+    auto m = volumeMenuState(tree, false);
+    EXPECT_TRUE(m.labelDisk && m.formatDisk && m.network);
+    tree.treeAtVolumeRoot = false;  // a folder, not a volume
+    m = volumeMenuState(tree, false);
     EXPECT_FALSE(m.labelDisk || m.formatDisk);
-    EXPECT_TRUE(m.sharingEnabled);
-    EXPECT_FALSE(volumeMenuState(kind(ActiveKind::List, 2), true).sharingEnabled);
+    tree.treeAtVolumeRoot = true;
+    tree.activeDialog = DialogTag::Copier;
+    EXPECT_FALSE(volumeMenuState(tree, false).formatDisk);
+    EXPECT_FALSE(gateOpen(Command::MapNetworkDrive, tree));
+
+    m = volumeMenuState(kind(ActiveKind::List, 1), true, "No gvfs daemon answers.");
+    EXPECT_FALSE(m.labelDisk || m.formatDisk);
+    EXPECT_FALSE(m.sharingEnabled) << "sharing is not offered at all";
+    EXPECT_FALSE(m.network);
+    EXPECT_EQ(m.networkReason, "No gvfs daemon answers.");
 }
 
 }  // namespace

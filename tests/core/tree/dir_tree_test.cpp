@@ -333,6 +333,33 @@ TEST_F(TreeTest, DriveTypesFilterVolumesAndAMediumChangeRereadsTheVolume) {
     EXPECT_EQ(tree.roots()[0]->name(), tmp / "vols/disk");
 }
 
+TEST_F(TreeTest, ANewLabelChangesTheCaptionWithoutRereadingTheVolume) {
+    tmp.makeDir("vols/disk/x");
+    tmp.makeDir("vols/stick/y");
+    volumes.vols.clear();
+    volumes.add(tmp / "vols/disk").label = "Old";
+    volumes.add(tmp / "vols/stick", DriveType::Removable).displayName = "stick";
+    tree.readDrives();
+    ASSERT_TRUE(tree.GoToDir(tmp / "vols/disk/x").ok());
+    TreeNode* disk = tree.roots()[0].get();
+    const int probes = volumes.probes;
+
+    EXPECT_TRUE(tree.setVolumeLabel(tmp / "vols/disk", "New Name"));
+    EXPECT_EQ(tree.nodeText(disk), "New Name (" + tmp / "vols/disk" + ")");
+    EXPECT_EQ(tree.volumeOfNode(disk)->label, "New Name");
+    EXPECT_EQ(childNames(disk), (Names{"x"})) << "the loaded folders stay";
+    EXPECT_EQ(tree.SelectedDir(), path("vols/disk/x"));
+    EXPECT_EQ(volumes.probes, probes) << "nothing is read again";
+
+    // A removable volume shows its label as its name; without one, its folder's name.
+    TreeNode* stick = tree.roots()[1].get();
+    EXPECT_TRUE(tree.setVolumeLabel(tmp / "vols/stick/", "PHOTOS"));
+    EXPECT_EQ(tree.nodeText(stick), "PHOTOS");
+    EXPECT_TRUE(tree.setVolumeLabel(tmp / "vols/stick", ""));
+    EXPECT_EQ(tree.nodeText(stick), "stick");
+    EXPECT_FALSE(tree.setVolumeLabel(tmp / "vols", "X"));
+}
+
 TEST_F(TreeTest, AnUnreachableNetworkVolumeIsNeverTouched) {
     tmp.makeDir("vols/local/x");
     tmp.makeDir("vols/net/share");
