@@ -137,4 +137,19 @@ void IniFile::writeHistory(std::string_view section, const std::vector<std::stri
     });
 }
 
+void IniFile::writeKeyedHistory(std::string_view section,
+                                const std::vector<std::pair<std::string, std::string>>& lines) {
+    if (!storableSection(section)) throw InvalidEntry(path_, EINVAL);
+    std::vector<std::pair<std::string, std::string>> kept;
+    for (const auto& [key, value] : lines) {
+        checkName(path_, section, key);
+        if (storableValue(value)) kept.emplace_back(key, value);
+    }
+    update([&](IniText& text) {
+        if (kept.empty()) return text.erase(section);
+        text.replaceSection(section, kept);
+        return true;
+    });
+}
+
 }  // namespace arbel::config

@@ -82,6 +82,10 @@ public:
     // ... (newest first, as given), in one atomic write. Entries holding CR, LF or
     // NUL are skipped (they would inject keys) and do not use up a key number.
     void writeHistory(std::string_view section, const std::vector<std::string>& entries, int firstKey = 1);
+    // Erases the section and writes these key lines in one atomic write: a history
+    // whose key numbers have gaps. Lines whose value cannot be stored are skipped.
+    void writeKeyedHistory(std::string_view section,
+                           const std::vector<std::pair<std::string, std::string>>& lines);
 
     // Whether value can be written as it is (no CR, LF or NUL). Callers that must
     // skip or refuse such a value quietly, such as a folder name with a line
