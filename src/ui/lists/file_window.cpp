@@ -47,6 +47,7 @@ FileWindow::FileWindow(Tmdimain& frame, ActiveKind kind) : ChildWindow(frame, ki
     model_ = new TFileList(this);
     buildWidgets();
     buildMenus();
+    setUpDrops();
     Timer1.setSingleShot(true);
     Timer1.setInterval(kRightTimerMs);
     connect(&Timer1, &QTimer::timeout, this, &FileWindow::Timer1Timer);

@@ -126,6 +126,9 @@ private:
     void dblrightclick(QPoint pos);
     void Timer1Timer();
     bool nearPress(QPoint pos) const;
+    // Drops (file_window_drops.cpp): on a folder entry, else into the window's folder.
+    void setUpDrops();
+    std::string dropFolderAt(const QPoint& viewportPos) const;
 
     TFileList* model_ = nullptr;
     TFileListView* FileList1 = nullptr;

@@ -14,7 +14,9 @@
 #include <QTimer>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "core/dnd/drop_effect.h"
 #include "core/tree/dir_tree.h"
 #include "core/tree/tree_window_rules.h"
 #include "ui/app/child_window.h"
@@ -89,6 +91,8 @@ private:
     void Timer2Timer();
     void PopupMenu1Popup();
     void dragMenuChoice(bool move);
+    // Files dropped at this point of the tree's viewport (from any program).
+    void DragDropFiles1Drop(const std::vector<std::string>& paths, const QPoint& pos, dnd::DropEffect effect);
     void expandTo(int levels);
     void buildHeader(QWidget* host);
     void buildMenus();
