@@ -3,6 +3,7 @@
 // replaced; drops are built from raw uri-list bytes, as another program sends them.
 #include <unistd.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QMimeData>
 #include <QPointer>
@@ -22,6 +23,7 @@
 #include "ui/lists/file_window.h"
 #include "ui/lists/folder_windows.h"
 #include "ui/ops/copier.h"
+#include "ui/ops/deleter.h"
 #include "ui/tree/dir_tree_model.h"
 #include "ui/tree/dir_tree_view.h"
 #include "ui/tree/mdisubdir.h"
@@ -270,6 +272,33 @@ private slots:
         QTRY_VERIFY(copier());
         QCOMPARE(copier()->mode(), Tcopier::Mode::Move);
         QCOMPARE(copier()->ComboBox1->currentText(), QString::fromStdString(*tmp_ / "home/target"));
+        copier()->close();
+        QTRY_VERIFY(!copier());
+    }
+
+    // Files dropped on the trash are not copied into its folder: the delete dialog
+    // opens on them with the trash chosen.
+    void aDropOnTheTrashOpensTheDeleteDialog() {
+        const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(*tmp_ / "home/data"));
+        tmp_->makeDir("home/data/Trash/files");
+        const std::string file = tmp_->writeFile("outside/waste", "w");
+        FileWindow* w = folderWindow(*tmp_ / "home/data/Trash");
+        QVERIFY(w);
+        QAbstractItemView* view = w->listView().currentView();
+        std::unique_ptr<QMimeData> data(foreignUriList(url(file, "\r\n")));
+        QVERIFY(
+            dropOn(view->viewport(), view->visualRect(entry(w, "files")).center(), data.get()).dropAccepted);
+        Tdel* del = nullptr;
+        QTRY_VERIFY((del = qobject_cast<Tdel*>(frame_->openDialog(DialogTag::Delete))) != nullptr);
+        QVERIFY(del->CheckBox1->isChecked());
+        QVERIFY(!copier());
+        del->close();
+        QCOMPARE(arbel::test::readFile(file), std::string("w"));
+        if (savedData.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", savedData);
     }
 };
 
