@@ -72,7 +72,6 @@ struct AppState {
     DropState dropInProgress = DropState::None;
 
     std::string viewerFile;     // full name of the file the next viewer shows
-    std::string targetFolder;   // folder the next refresh of a file window shows
     std::string freeSpaceText;  // "<n>k free " of the current volume
     std::string renameTarget;   // full name of the item to rename
     std::string hoverFolder;    // folder under the pointer / drop target for the copy dialog

@@ -1,6 +1,6 @@
 #include "core/commands/gates.h"
 
-#include "core/commands/trash_location.h"
+#include "platform/trash_places.h"
 
 namespace arbel::commands {
 
@@ -170,7 +170,7 @@ FileQueries diskQueries() {
     FileQueries q;
     q.isFolder = [](const std::string& p) { return isFolder(p); };
     q.isFile = [](const std::string& p) { return isExistingNonFolder(p); };
-    q.isTrash = [](const std::string& p) { return isTrashLocation(p); };
+    q.isTrash = [trash = TrashPlaces::current()](const std::string& p) { return trash.isTrashLocation(p); };
     return q;
 }
 

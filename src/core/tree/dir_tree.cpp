@@ -18,7 +18,7 @@ TDirTree::TDirTree(VolumeSource* volumes) : volumeSource_(volumes) {
         ownVolumeSource_ = std::make_unique<SystemVolumeSource>();
         volumeSource_ = ownVolumeSource_.get();
     }
-    trash_ = TrashPlaces::system();
+    trash_ = TrashPlaces::current();
     char buf[4096];
     if (::getcwd(buf, sizeof buf)) currentDirectory_ = buf;
     std::string home = homeFolder();

@@ -24,6 +24,7 @@
 #include "platform/cancel.h"
 #include "platform/dir.h"
 #include "platform/result.h"
+#include "platform/trash_places.h"
 #include "platform/volumes.h"
 
 namespace arbel::tree {

@@ -33,7 +33,7 @@ bool TDirTree::needsChildPaths() const {
 }
 
 bool TDirTree::passesFolderFilter(const std::string& nodePath, std::string_view volumeRoot) const {
-    if (!goBelowRecycleBin_ && isBelowTrash(nodePath, volumeRoot, trash_)) return false;
+    if (!goBelowRecycleBin_ && trash_.isBelowTrash(nodePath, volumeRoot)) return false;
     if (OnAddDir && !OnAddDir(nodePath)) return false;
     return true;
 }

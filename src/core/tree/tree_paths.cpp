@@ -1,7 +1,5 @@
 #include "core/tree/tree_paths.h"
 
-#include <unistd.h>
-
 #include "platform/paths.h"
 
 namespace arbel::tree {
@@ -80,25 +78,6 @@ bool isValidName(std::string_view name) {
     for (char c : name)
         if (c == '/' || c == '\0') return false;
     return true;
-}
-
-TrashPlaces TrashPlaces::system() {
-    TrashPlaces t;
-    t.uid = ::getuid();
-    const std::string data = dataHome();
-    if (!data.empty()) t.homeTrash = nodeForm(data + "/Trash");
-    return t;
-}
-
-bool isBelowTrash(std::string_view nodePath, std::string_view volumeRoot, const TrashPlaces& trash) {
-    auto strictlyBelow = [&](std::string_view folder) {
-        return !folder.empty() && nodePath.size() > folder.size() &&
-               nodePath.substr(0, folder.size()) == folder;
-    };
-    if (strictlyBelow(trash.homeTrash)) return true;
-    std::string root(volumeRoot);
-    return strictlyBelow(root + ".Trash/") ||
-           strictlyBelow(root + ".Trash-" + std::to_string(trash.uid) + "/");
 }
 
 }  // namespace arbel::tree

@@ -27,13 +27,4 @@ std::vector<std::string> componentsBelow(std::string_view path, std::string_view
 // Whether a user-typed single name is usable as one path component.
 bool isValidName(std::string_view name);
 
-// Folders the user sees as the recycle bin: $XDG_DATA_HOME/Trash and, on each volume,
-// .Trash and .Trash-<uid> at its root. The trash folder itself is not "below" it.
-struct TrashPlaces {
-    std::string homeTrash;  // node form, e.g. "/home/ann/.local/share/Trash/"
-    unsigned uid = 0;
-    static TrashPlaces system();
-};
-bool isBelowTrash(std::string_view nodePath, std::string_view volumeRoot, const TrashPlaces& trash);
-
 }  // namespace arbel::tree

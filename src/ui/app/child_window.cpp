@@ -120,7 +120,7 @@ QWidget* ChildWindow::mainControl() const {
     return widget();
 }
 
-void ChildWindow::refreshWindow(RefreshSignal) {}
+void ChildWindow::refreshWindow(RefreshSignal, const std::string&) {}
 
 void ChildWindow::syncViewControls(ViewPanel&) {}
 

@@ -67,8 +67,10 @@ public:
     // The control findme() gives the focus to (the tree, the file list).
     virtual QWidget* mainControl() const;
     // Re-read what the window shows with the given mode (cappything and Refresh).
-    // The folder to show is state().targetFolder when set.
-    virtual void refreshWindow(RefreshSignal mode);
+    // `folder`, when given, is the folder the window is to show from now on
+    // (the parent after its own folder went, the tree's folder for the auto
+    // window); kinds that show no folder ignore it.
+    virtual void refreshWindow(RefreshSignal mode, const std::string& folder = {});
     // Step 6 of the activation: set the view panel from this window's list.
     virtual void syncViewControls(ViewPanel& panel);
 

@@ -53,13 +53,11 @@ void applyFilterBox(Tmdimain& frame) {
             if (auto* w = qobject_cast<FileWindow*>(frame.currentOf(ActiveKind::Auto))) {
                 // The same filter again: the auto-folder window is not read again.
                 if (filter == w->filter()) return;
-                st.targetFolder = w->shownFolder();
                 ScopedRefreshSignal signal(st, RefreshSignal::Yes);
                 w->setFilter(filter);
             }
         } else if (st.activeKind == ActiveKind::List) {
             if (auto* w = qobject_cast<FileWindow*>(frame.currentOf(ActiveKind::List))) {
-                st.targetFolder = w->shownFolder();
                 w->setFilter(filter);
             }
         }

@@ -1,5 +1,7 @@
 // Open menu commands: opening items, folder windows, the auto-folder window
 // and viewers.
+#include <utility>
+
 #include "core/commands/menus.h"
 #include "ui/app/child_window.h"
 #include "ui/app/scope_guards.h"
@@ -75,9 +77,11 @@ void Tmdimain::AutoDirectory1Click() {
     }
     const QuietActivation was = state_.quietActivation;
     state_.quietActivation = QuietActivation::Yes;
-    std::string folder;
-    if (Tmdisubdir* tree = treeTarget(*this)) folder = tree->selectedFolder();
-    if (folder.empty()) folder = "/";
+    Tmdisubdir* tree = treeTarget(*this);
+    std::string selected = tree ? tree->selectedFolder() : std::string();
+    // Built in one step: assigning "/" after a possibly empty string trips
+    // GCC 12's false -Wrestrict at -O3.
+    const std::string folder = selected.empty() ? std::string("/") : std::move(selected);
     openAutoFolderWindow(*this, folder);
     state_.quietActivation = was;
 }

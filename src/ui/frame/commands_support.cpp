@@ -13,7 +13,6 @@
 #include <QTreeView>
 #include <QUrl>
 
-#include "core/commands/trash_location.h"
 #include "core/tree/dir_tree.h"
 #include "ui/app/child_window.h"
 #include "ui/app/command_targets.h"
@@ -112,7 +111,6 @@ commands::FileQueries commandQueries() {
 
 ChildWindow* openFolderWindowQuietly(Tmdimain& frame, const std::string& folder) {
     AppState& st = frame.state();
-    st.targetFolder = folder;
     ChildWindow* window = nullptr;
     {
         const QuietActivation was = st.quietActivation;

@@ -24,8 +24,7 @@ void Tmdimain::refreshbutClick() {
     switch (state_.activeKind) {
         case ActiveKind::Auto:
         case ActiveKind::List:
-            state_.targetFolder = w->shownPath();
-            w->refreshWindow(state_.pendingUpdate);
+            w->refreshWindow(state_.pendingUpdate, w->shownPath());
             break;
         case ActiveKind::Dir:
             w->refreshWindow(state_.pendingUpdate);

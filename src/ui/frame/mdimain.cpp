@@ -278,9 +278,8 @@ void Tmdimain::cappything(const std::string& folder) {
     FrozenUpdates frozen(ScrollBox1);
     for (ChildWindow* w : targets) {
         QPointer<ChildWindow> guard(w);
-        state_.targetFolder = folder;
         ScopedRefreshSignal signal(state_, RefreshSignal::DelUpdate);
-        if (guard) guard->refreshWindow(RefreshSignal::DelUpdate);
+        if (guard) guard->refreshWindow(RefreshSignal::DelUpdate, folder);
     }
 }
 

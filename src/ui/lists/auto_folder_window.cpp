@@ -11,8 +11,7 @@ Tautodirview::Tautodirview(Tmdimain& frame, std::string folder) : FileWindow(fra
     applyStoredSettings(config::keys::AutoStyle, config::keys::AutoFolder);
     AppState& st = frame.state();
     st.autoWindowOpen = true;
-    st.targetFolder = std::move(folder);
-    updateWith(RefreshSignal::CaptionUpdate);
+    updateWith(RefreshSignal::CaptionUpdate, folder);
     finishCreation();
 }
 
@@ -21,18 +20,17 @@ void Tautodirview::ActivateForm() {
     FileWindow::ActivateForm();
 }
 
-void Tautodirview::updateWith(RefreshSignal mode) {
+void Tautodirview::updateWith(RefreshSignal mode, const std::string& target) {
     AppState& st = frame().state();
     if (!st.autoWindowOpen) return;
     std::optional<FrozenUpdates> frozen;
     if (!st.startupPhase) frozen.emplace(frame().clientArea());
     if (mode == RefreshSignal::None && frame().child(windowId()) == this) raise();
-    const std::string folder = st.targetFolder.empty() ? shownFolder() : st.targetFolder;
+    const std::string folder = target.empty() ? shownFolder() : target;
     setShownPath(folder);
     setUpEnabled(!atVolumeRoot(folder));
     // Whatever the signal, this window shows the folder as it is now.
     if (!folder.empty()) readFolder(folder);
-    st.targetFolder.clear();
 }
 
 }  // namespace arbel::ui

@@ -230,8 +230,7 @@ bool FileWindow::setFilter(const std::string& mask) {
     std::string before = core.mask();
     core.setMask(mask);
     if (core.mask() == before) return false;
-    state().targetFolder = shownFolder();
-    updateWith(state().pendingUpdate);
+    updateWith(state().pendingUpdate, shownFolder());
     return true;
 }
 
@@ -295,8 +294,8 @@ QString FileWindow::maskCaption() const {
     return maskLabel_->text();
 }
 
-void FileWindow::refreshWindow(RefreshSignal mode) {
-    updateWith(mode);
+void FileWindow::refreshWindow(RefreshSignal mode, const std::string& folder) {
+    updateWith(mode, folder);
 }
 
 void FileWindow::syncViewControls(ViewPanel& panel) {
@@ -450,20 +449,18 @@ void FileWindow::BitBtn1Click() {
     frame().activateChild(this);
     const std::string& here = shownFolder();
     if (atVolumeRoot(here)) return;
-    state().targetFolder = parentPath(here);
-    updateWith(RefreshSignal::Format);
+    updateWith(RefreshSignal::Format, parentPath(here));
 }
 
 void FileWindow::Panel1DblClick() {
     if (model_->core().maskIsAll()) return;
     model_->core().setMask("*.*");
     if (auto* panel = frame().viewPanel()) panel->setFilterText(QStringLiteral("*.*"));
-    state().targetFolder = shownFolder();
     if (kind() == ActiveKind::Auto) {
         ScopedRefreshSignal s(state(), RefreshSignal::Yes);
-        updateWith(RefreshSignal::Yes);
+        updateWith(RefreshSignal::Yes, shownFolder());
     } else {
-        updateWith(state().pendingUpdate);
+        updateWith(state().pendingUpdate, shownFolder());
     }
 }
 
@@ -532,8 +529,7 @@ void FileWindow::dblrightclick(QPoint pos) {
     const std::string path = model_->fullPath(row);
     if (model_->core().entry(static_cast<std::size_t>(row)).isFolder()) {
         // The folder opens in this window.
-        state().targetFolder = path;
-        updateWith(RefreshSignal::Format);
+        updateWith(RefreshSignal::Format, path);
     } else {
         openFileViewer(frame(), path);
     }

@@ -58,9 +58,9 @@ public:
     std::vector<std::string> selectedPaths() const;
     std::vector<std::string> selectedNames() const;
     // The `update` refresh: reads again (empty mode, "yes",
-    // "delupdate", "deletes", "format" with state().targetFolder) or only
+    // "delupdate", "deletes", "format" on `folder`) or only
     // recomputes the status ("rename", "captionupdate", ...).
-    void refresh(RefreshSignal mode) { refreshWindow(mode); }
+    void refresh(RefreshSignal mode, const std::string& folder = {}) { refreshWindow(mode, folder); }
     // Writes a counted folder size into the size cell of that entry.
     void setFolderSize(const std::string& path, uint64_t bytes);
     // Stops a running read (Escape).
@@ -78,7 +78,7 @@ public:
 
     // ChildWindow
     QWidget* mainControl() const override;
-    void refreshWindow(RefreshSignal mode) override;
+    void refreshWindow(RefreshSignal mode, const std::string& folder = {}) override;
     void syncViewControls(ViewPanel& panel) override;
     ChildExtras settingsExtras() const override;
     void ActivateForm() override;
@@ -97,9 +97,10 @@ signals:
     void folderOffered(const QByteArray& folder);
 
 protected:
-    // The folder this window reads when refreshed with `mode`; kinds differ.
+    // Re-reads or re-counts for `mode`; `folder`, when not empty, is the
+    // folder to show from now on. Kinds differ in which modes move them.
     // (`update` by another name; QWidget already has one.)
-    virtual void updateWith(RefreshSignal mode) = 0;
+    virtual void updateWith(RefreshSignal mode, const std::string& folder = {}) = 0;
     // Builds the status after the entries changed.
     void afterRead();
     // Starts reading `folder` (one folder, its name taken whole).

@@ -8,18 +8,14 @@ namespace arbel::ui {
 Tmdisublist::Tmdisublist(Tmdimain& frame, std::string folder) : FileWindow(frame, ActiveKind::List) {
     applyStoredSettings(config::keys::ListStyle, config::keys::ListFolder);
     setShownPath(folder);
-    if (isFolder(folder)) {
-        frame.state().targetFolder.clear();
-        updateWith(frame.state().pendingUpdate);
-    }
+    if (isFolder(folder)) updateWith(frame.state().pendingUpdate);
     finishCreation();
 }
 
-void Tmdisublist::updateWith(RefreshSignal mode) {
-    AppState& st = frame().state();
+void Tmdisublist::updateWith(RefreshSignal mode, const std::string& folder) {
     if (mode == RefreshSignal::DelUpdate || mode == RefreshSignal::Dc) mode = RefreshSignal::None;
     if (mode == RefreshSignal::Format) {
-        if (!st.targetFolder.empty()) setShownPath(st.targetFolder);
+        if (!folder.empty()) setShownPath(folder);
         mode = RefreshSignal::None;
     }
     setUpEnabled(!atVolumeRoot(shownFolder()));
@@ -30,7 +26,6 @@ void Tmdisublist::updateWith(RefreshSignal mode) {
     } else {
         afterRead();
     }
-    st.targetFolder.clear();
 }
 
 }  // namespace arbel::ui

@@ -27,8 +27,7 @@ ChildWindow* openAutoFolderWindow(Tmdimain& frame, const std::string& folder) {
 void autoFolderFollow(Tmdimain& frame, const std::string& folder) {
     ChildWindow* window = autoFolderWindow(frame);
     if (!window || !frame.state().autoWindowOpen) return;
-    frame.state().targetFolder = folder;
-    window->refreshWindow(RefreshSignal::None);
+    window->refreshWindow(RefreshSignal::None, folder);
 }
 
 ChildWindow* autoFolderWindow(Tmdimain& frame) {

@@ -69,9 +69,8 @@ void Tnewd::Button1Click() {
     FrozenUpdates frozen(frame_.clientArea());
     treeAddFolder(frame_, r.path);
     for (ChildWindow* w : frame_.windowsShowingFolder(parent_)) {
-        frame_.state().targetFolder = parent_;
         ScopedRefreshSignal signal(frame_.state(), RefreshSignal::Format);
-        w->refreshWindow(RefreshSignal::Format);
+        w->refreshWindow(RefreshSignal::Format, parent_);
     }
     Edit1->clear();
     if (!takeKeepOpen()) close();

@@ -20,9 +20,8 @@ std::string nodeForm(const std::string& folder) {
 void closeWindowsOnGonePath(Tmdimain& frame, const std::string& path, const ops::AfterEffects& fx) {
     for (ChildWindow* w : frame.windowsAtOrBelow(path)) {
         if (w->kind() == ActiveKind::Auto && fx.autoFolderMovesUp) {
-            frame.state().targetFolder = parentPath(path);
             ScopedRefreshSignal signal(frame.state(), RefreshSignal::Deletes);
-            w->refreshWindow(RefreshSignal::Deletes);
+            w->refreshWindow(RefreshSignal::Deletes, parentPath(path));
         } else if (w->kind() == ActiveKind::List ||
                    (fx.closeViewers && w->kind() == ActiveKind::Viewer && !w->isAutoViewer())) {
             w->close();

@@ -210,7 +210,7 @@ ChildExtras Tmdisubdir::settingsExtras() const {
     return extras;
 }
 
-void Tmdisubdir::refreshWindow(RefreshSignal) {
+void Tmdisubdir::refreshWindow(RefreshSignal, const std::string&) {
     WaitCursor wait;
     tree_->RefreshTree();
     if (tree::TreeNode* n = tree_->selected()) view_->scrollTo(model_->indexOf(n));
@@ -275,9 +275,8 @@ void Tmdisubdir::Timer2Timer() {
     autoUpdatePending_ = false;
     const QByteArray folder = folderBytes();
     if (ChildWindow* autoWindow = frame().currentOf(ActiveKind::Auto)) {
-        st.targetFolder = selectedFolder();
         ScopedRefreshSignal signal(st, RefreshSignal::CaptionUpdate);
-        autoWindow->refreshWindow(RefreshSignal::CaptionUpdate);
+        autoWindow->refreshWindow(RefreshSignal::CaptionUpdate, selectedFolder());
     }
     emit folderSettled(folder);
 }

@@ -53,7 +53,7 @@ public:
     void ActivateForm() override;
     QWidget* mainControl() const override;
     // The frame's Refresh: rebuild the tree, keeping the selection.
-    void refreshWindow(RefreshSignal mode) override;
+    void refreshWindow(RefreshSignal mode, const std::string& folder = {}) override;
     ChildExtras settingsExtras() const override;
 
     // Expanding by levels (the buttons "1".."5", "*" and their keys).

@@ -517,14 +517,6 @@ TEST(TreePaths, FormsAndHelpers) {
     EXPECT_FALSE(isValidName(""));
     EXPECT_FALSE(isValidName(".."));
     EXPECT_TRUE(isValidName("..."));
-    TrashPlaces t;
-    t.homeTrash = "/h/.local/share/Trash/";
-    t.uid = 1000;
-    EXPECT_FALSE(isBelowTrash("/h/.local/share/Trash/", "/", t));
-    EXPECT_TRUE(isBelowTrash("/h/.local/share/Trash/files/", "/", t));
-    EXPECT_TRUE(isBelowTrash("/media/u/.Trash-1000/files/", "/media/u/", t));
-    EXPECT_FALSE(isBelowTrash("/media/u/.Trash-1001/files/", "/media/u/", t));
-    EXPECT_FALSE(isBelowTrash("/media/u/.Trashy/x/", "/media/u/", t));
 }
 
 }  // namespace

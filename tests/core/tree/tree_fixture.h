@@ -104,7 +104,7 @@ protected:
         volumes.add(tmp.path());
         tree.setCurrentDirectory(tmp.path());
         TrashPlaces trash;
-        trash.homeTrash = tmp.path() + "/home/.local/share/Trash/";
+        trash.dataHome = tmp.path() + "/home/.local/share";
         trash.uid = 1000;
         tree.setTrashPlaces(trash);
         tree.setObserver(&shadow);

@@ -19,8 +19,8 @@ public:
         finishCreation();
     }
     QWidget* mainControl() const override { return edit_; }
-    void refreshWindow(RefreshSignal mode) override {
-        refreshes.push_back({mode, frame().state().targetFolder, frame().state().pendingUpdate});
+    void refreshWindow(RefreshSignal mode, const std::string& folder) override {
+        refreshes.push_back({mode, folder, frame().state().pendingUpdate});
     }
     struct Refresh {
         RefreshSignal mode;

@@ -234,8 +234,7 @@ private slots:
         QCOMPARE(w->statusText(), QString("1 file/2 bytes "));
 
         // The tree's settled click refreshes it with "captionupdate".
-        frame_->state().targetFolder = *tmp_ / "a1";
-        w->refresh(RefreshSignal::CaptionUpdate);
+        w->refresh(RefreshSignal::CaptionUpdate, *tmp_ / "a1");
         waitRead(w);
         QCOMPARE(rowNames(w), (QStringList{"first.txt"}));
 

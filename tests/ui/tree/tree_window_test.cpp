@@ -46,8 +46,8 @@ public:
         setWidget(new QLineEdit(this));
         finishCreation();
     }
-    void refreshWindow(RefreshSignal mode) override {
-        if (mode == RefreshSignal::CaptionUpdate) shown.push_back(frame().state().targetFolder);
+    void refreshWindow(RefreshSignal mode, const std::string& folder) override {
+        if (mode == RefreshSignal::CaptionUpdate) shown.push_back(folder);
     }
     std::vector<std::string> shown;
 };
