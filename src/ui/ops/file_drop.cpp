@@ -1,6 +1,6 @@
 #include "ui/ops/file_drop.h"
 
-#include "core/commands/trash_location.h"
+#include "core/dnd/drop_route.h"
 #include "core/ops/file_operation.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
@@ -16,14 +16,13 @@ bool dropsOpen(const Tmdimain& frame) {
 
 OperationDialog* takeDroppedFiles(Tmdimain& frame, ChildWindow* window, const std::vector<std::string>& paths,
                                   const std::string& folder, dnd::DropEffect effect) {
-    if (paths.empty() || folder.empty() || !dropsOpen(frame)) return nullptr;
-    if (effect != dnd::DropEffect::Copy && effect != dnd::DropEffect::Move) return nullptr;
+    const dnd::DropRoute route = dnd::dropRoute(effect, folder);
+    if (paths.empty() || route == dnd::DropRoute::None || !dropsOpen(frame)) return nullptr;
     frame.raise();
     frame.activateWindow();
     if (window) frame.activateChild(window);
-    // Files dropped on the trash go there by the delete dialog, never by a copy.
-    if (commands::isTrashLocation(folder)) return Tdel::openDropped(frame, paths);
-    const bool move = effect == dnd::DropEffect::Move;
+    if (route == dnd::DropRoute::Trash) return Tdel::openDropped(frame, paths);
+    const bool move = route == dnd::DropRoute::Move;
     const ops::Operation op = move ? ops::Operation::Move : ops::Operation::Copy;
     for (const std::string& path : paths) {
         if (auto refusal = ops::intoItselfRefusal(op, path, folder)) {

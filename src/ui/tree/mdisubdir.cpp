@@ -16,6 +16,7 @@
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
 #include "ui/icons/type_icons.h"
+#include "ui/lists/right_drag.h"
 #include "ui/ops/file_drop.h"
 #include "ui/tree/dir_tree_model.h"
 #include "ui/tree/dir_tree_view.h"
@@ -330,8 +331,17 @@ void Tmdisubdir::rightUp(const QPoint& globalPos, const QModelIndex& index) {
     Timer1.stop();
     const QPoint d = globalPos - rightPressAt_;
     if (std::abs(d.x()) < kRightDragSlop && std::abs(d.y()) < kRightDragSlop) return;  // a short right click
+    if (endRightDragElsewhere(this, globalPos)) return;  // released over another window
     dragSourceNode_ = tree_->selected();
     dragTargetNode_ = model_->nodeOf(index);
+    if (!dragSourceNode_ || !dragTargetNode_) return;
+    PopupMenu2->popup(globalPos);
+}
+
+void Tmdisubdir::rightDragEndedAt(const QPoint& globalPos) {
+    // The items are the other window's (it is the active one); the tree gives the target.
+    dragSourceNode_ = tree_->selected();
+    dragTargetNode_ = view_->nodeAt(view_->viewport()->mapFromGlobal(globalPos));
     if (!dragSourceNode_ || !dragTargetNode_) return;
     PopupMenu2->popup(globalPos);
 }

@@ -66,6 +66,9 @@ public:
     void expallClick();
     // Header: the number of visible folders.
     void howmany();
+    // A right-button drag that started in another window ended over the tree: the
+    // Copy/Move menu for the folder under the point.
+    void rightDragEndedAt(const QPoint& globalPos);
 
 signals:
     // The selection moved to this folder (folder form, bytes).

@@ -5,6 +5,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
+#include <QMenu>
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
@@ -274,6 +276,62 @@ private slots:
         QCOMPARE(copier()->ComboBox1->currentText(), QString::fromStdString(*tmp_ / "home/target"));
         copier()->close();
         QTRY_VERIFY(!copier());
+    }
+
+    // A right-button drag ends over the window where the button comes up: from the
+    // tree onto a folder window's folder entry, and from a folder window onto a tree
+    // folder, the Copy/Move menu there gives the copy dialog the source window's
+    // items and the target under the pointer.
+    void aRightDragCrossesToTheWindowUnderTheRelease() {
+        tmp_->writeFile("home/target/x.txt", "x");
+        tmp_->makeDir("home/target/sub");
+        Tmdisubdir* tree = openTree();
+        tree->showNormal();
+        tree->setGeometry(0, 0, 380, 500);
+        FileWindow* w = folderWindow(*tmp_ / "home/target");
+        QVERIFY(w);
+        w->showNormal();
+        w->setGeometry(400, 0, 380, 500);
+        QAbstractItemView* list = w->listView().currentView();
+        QWidget* treeVp = tree->treeView()->viewport();
+        auto choose = [](QMenu* menu, const char* caption) {
+            QVERIFY(menu && menu->isVisible());
+            for (QAction* a : menu->actions())
+                if (a->text() == QLatin1String(caption)) a->trigger();
+            menu->close();
+        };
+        auto visibleMenu = [](QWidget* owner) -> QMenu* {
+            for (QMenu* m : owner->findChildren<QMenu*>())
+                if (m->isVisible()) return m;
+            return nullptr;
+        };
+
+        // Tree folder "docs" onto the entry "sub".
+        const QPoint docs = treePoint(tree, *tmp_ / "home/docs");
+        const QPoint sub = list->viewport()->mapToGlobal(list->visualRect(entry(w, "sub")).center());
+        QTest::mousePress(treeVp, Qt::RightButton, {}, docs);
+        QTest::mouseRelease(treeVp, Qt::RightButton, {}, treeVp->mapFromGlobal(sub));
+        QVERIFY(!tree->dragMenu()->isVisible());
+        choose(visibleMenu(w), "Copy");
+        QTRY_VERIFY(copier());
+        QCOMPARE(copier()->source().gathered.items, std::vector<std::string>{*tmp_ / "home/docs"});
+        QCOMPARE(copier()->ComboBox1->currentText(), QString::fromStdString(*tmp_ / "home/target/sub"));
+        copier()->close();
+        QTRY_VERIFY(!copier());
+
+        // The file "x.txt" onto the tree folder "caf\xe9" (moved).
+        const QPoint x = list->visualRect(entry(w, "x.txt")).center();
+        const QPoint cafe = treeVp->mapToGlobal(treePoint(tree, *tmp_ / "home/caf\xe9"));
+        QCursor::setPos(list->viewport()->mapToGlobal(x));
+        QTest::mousePress(list->viewport(), Qt::RightButton, {}, x);
+        QCursor::setPos(cafe);
+        QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, list->viewport()->mapFromGlobal(cafe));
+        QVERIFY(!visibleMenu(w));
+        choose(tree->dragMenu(), "Move");
+        QTRY_VERIFY(copier());
+        QCOMPARE(copier()->mode(), Tcopier::Mode::Move);
+        QCOMPARE(copier()->source().gathered.items, std::vector<std::string>{*tmp_ / "home/target/x.txt"});
+        QCOMPARE(copier()->ComboBox1->currentText(), displayPath(*tmp_ / "home/caf\xe9"));
     }
 
     // Files dropped on the trash are not copied into its folder: the delete dialog
