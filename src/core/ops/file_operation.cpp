@@ -26,6 +26,27 @@ std::vector<Error> OperationResult::errors() const {
 
 namespace {
 
+// A folder copied or moved into itself would never end (copy) or vanish (move).
+std::optional<Error> insideRefusal(Operation op, const std::string& source, const struct stat& st,
+                                   const std::string& target) {
+    if (!S_ISDIR(st.st_mode)) return std::nullopt;
+    auto in = isInside(target, st.st_dev, st.st_ino);
+    if (!in.ok() || !*in) return std::nullopt;
+    return messageError(source, op == Operation::Copy ? "Cannot copy a folder into itself"
+                                                      : "Cannot move a folder into itself");
+}
+
+}  // namespace
+
+std::optional<Error> intoItselfRefusal(Operation op, const std::string& source,
+                                       const std::string& targetFolder) {
+    struct stat st;
+    if (::lstat(source.c_str(), &st) != 0) return std::nullopt;
+    return insideRefusal(op, source, st, targetFolder);
+}
+
+namespace {
+
 std::string trimSlashes(std::string p) {
     while (p.size() > 1 && p.back() == '/') p.pop_back();
     return p;
@@ -148,17 +169,8 @@ OperationResult FileOperation::Runner::run() {
         } else if (op_.op_ == Operation::Delete || op_.op_ == Operation::Recycle) {
             step = deleteItem(item.source, op_.op_ == Operation::Recycle);
         } else {
-            // A folder copied or moved into itself would never end (copy) or vanish (move).
-            bool inside = false;
-            if (S_ISDIR(item.st.st_mode)) {
-                auto in = isInside(op_.target_, item.st.st_dev, item.st.st_ino);
-                inside = in.ok() && *in;
-            }
-            if (inside) {
-                failed(messageError(item.source, op_.op_ == Operation::Copy
-                                                     ? "Cannot copy a folder into itself"
-                                                     : "Cannot move a folder into itself"),
-                       false);
+            if (auto refusal = insideRefusal(op_.op_, item.source, item.st, op_.target_)) {
+                failed(*refusal, false);
             } else {
                 if (op_.options_.renameOnCollision) {
                     struct stat st;

@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -142,5 +143,13 @@ private:
     std::string current_;
     void setCurrent(const std::string& path);
 };
+
+// The refusal a job gives for copying or moving the folder `source` into
+// `targetFolder` when that is the folder itself or lies inside it (told by identity
+// on disk, so another spelling of the path or a link does not slip through); nothing
+// when `source` is no folder or `targetFolder` does not exist. Callers that can
+// refuse before a job is made (a drop) show the same message.
+std::optional<Error> intoItselfRefusal(Operation op, const std::string& source,
+                                       const std::string& targetFolder);
 
 }  // namespace arbel::ops

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QTreeView>
 
+#include "core/app/file_system.h"
 #include "ui/app/whole_names.h"
 #include "ui/frame/view_panel.h"
 #include "ui/lists/file_list.h"
@@ -25,7 +26,7 @@ TFileListView::TFileListView(TFileList& model, QWidget* parent)
     : QStackedWidget(parent), model_(model), style_(DisplayStyle::List) {
     selection_ = new QItemSelectionModel(&model_, this);
 
-    list_ = new QListView(this);
+    list_ = new FileItemView<QListView>(this);
     list_->setModel(&model_);
     list_->setSelectionModel(selection_);
     list_->setModelColumn(TFileList::ColName);
@@ -39,7 +40,7 @@ TFileListView::TFileListView(TFileList& model, QWidget* parent)
     list_->setTextElideMode(Qt::ElideMiddle);
     setupView(list_);
 
-    report_ = new QTreeView(this);
+    report_ = new FileItemView<QTreeView>(this);
     report_->setModel(&model_);
     report_->setSelectionModel(selection_);
     report_->setRootIsDecorated(false);
@@ -78,6 +79,9 @@ void TFileListView::setupView(QAbstractItemView* view) {
     view->viewport()->installEventFilter(this);
     view->viewport()->setMouseTracking(true);
     view->installEventFilter(this);
+    auto paths = [this] { return dragPaths(); };
+    if (auto* l = dynamic_cast<FileItemView<QListView>*>(view)) l->dragPaths = paths;
+    if (auto* t = dynamic_cast<FileItemView<QTreeView>*>(view)) t->dragPaths = paths;
     connect(view, &QAbstractItemView::activated, this,
             [this](const QModelIndex& i) { emit entryActivated(i.row()); });
 }
@@ -124,9 +128,10 @@ void TFileListView::setDisplayStyle(DisplayStyle style) {
         case DisplayStyle::Report:
             break;
     }
-    // View mode changes reset these.
+    // View mode changes reset these (the movement also whether drops are taken).
     list_->setMovement(QListView::Static);
     list_->setDragEnabled(true);
+    list_->setDrops(list_->drops);
     QAbstractItemView* view = currentView();
     bool hadFocus =
         hasFocus() || (QStackedWidget::currentWidget() && QStackedWidget::currentWidget()->hasFocus());
@@ -178,6 +183,20 @@ int TFileListView::rowAt(const QPoint& viewportPos) const {
 QPoint TFileListView::toViewport(const QPoint& pos) const {
     QWidget* vp = currentView()->viewport();
     return vp->mapFrom(this, pos);
+}
+
+std::vector<std::string> TFileListView::dragPaths() const {
+    std::vector<std::string> paths;
+    for (int row : selectedRows()) {
+        std::string path = model_.fullPath(row);
+        if (pathExists(path)) paths.push_back(std::move(path));
+    }
+    return paths;
+}
+
+void TFileListView::setDrops(const FileDropHandling& handling) {
+    list_->setDrops(handling);
+    report_->setDrops(handling);
 }
 
 bool TFileListView::eventFilter(QObject* watched, QEvent* event) {

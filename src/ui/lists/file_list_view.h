@@ -3,16 +3,18 @@
 // one selection model. Large icons, small icons and list are list views in
 // icon mode, left-to-right flow and top-to-bottom flow; report is a table
 // with the columns and sortable headers. Right-button presses never change
-// the selection here: they go to the owning window as signals.
+// the selection here: they go to the owning window as signals. A drag carries the
+// selected entries that are still on disk; drops are the owner's (setDrops).
 
+#include <QListView>
 #include <QStackedWidget>
+#include <QTreeView>
 
 #include "core/lists/file_entry.h"
+#include "ui/app/file_drag.h"
 
 class QAbstractItemView;
 class QItemSelectionModel;
-class QListView;
-class QTreeView;
 
 namespace arbel::ui {
 
@@ -44,6 +46,11 @@ public:
     int rowAt(const QPoint& viewportPos) const;
     // Maps a point of this widget to the current view's viewport.
     QPoint toViewport(const QPoint& pos) const;
+    // The full paths of the selected entries that exist on disk, in list order: what
+    // a drag from the list carries.
+    std::vector<std::string> dragPaths() const;
+    // Drops on any of the styles; the points are the current view's viewport's.
+    void setDrops(const FileDropHandling& handling);
 
 signals:
     // Positions in this widget's coordinates.
@@ -65,8 +72,8 @@ private:
 
     TFileList& model_;
     QItemSelectionModel* selection_ = nullptr;
-    QListView* list_ = nullptr;
-    QTreeView* report_ = nullptr;
+    FileItemView<QListView>* list_ = nullptr;
+    FileItemView<QTreeView>* report_ = nullptr;
     WholeNames* wholeList_ = nullptr;
     DisplayStyle style_;
 };

@@ -23,6 +23,7 @@
 #include "ui/frame/view_panel.h"
 #include "ui/lists/file_list.h"
 #include "ui/lists/file_list_view.h"
+#include "ui/lists/right_drag.h"
 #include "ui/viewer/mdiview.h"
 
 namespace arbel::ui {
@@ -47,6 +48,7 @@ FileWindow::FileWindow(Tmdimain& frame, ActiveKind kind) : ChildWindow(frame, ki
     model_ = new TFileList(this);
     buildWidgets();
     buildMenus();
+    setUpDrops();
     Timer1.setSingleShot(true);
     Timer1.setInterval(kRightTimerMs);
     connect(&Timer1, &QTimer::timeout, this, &FileWindow::Timer1Timer);
@@ -507,14 +509,13 @@ void FileWindow::rightclickup(QPoint pos) {
         return;
     }
     // A right-button drag: ask what to do with the selection over the target.
-    int row = FileList1->rowAt(FileList1->toViewport(pos));
-    rightDropTarget_ =
-        row >= 0 ? std::string(model_->core().name(static_cast<std::size_t>(row))) : std::string();
     if (rightClickRow_ >= 0 && rightClickRow_ < model_->rowCount() &&
         !FileList1->selectionModel()->isRowSelected(rightClickRow_)) {
         FileList1->selectionModel()->select(model_->index(rightClickRow_, 0),
                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
+    if (endRightDragElsewhere(this, FileList1->mapToGlobal(pos))) return;
+    rightDropTarget_ = folderNameAt(pos);
     PopupMenu2->popup(FileList1->mapToGlobal(pos));
 }
 

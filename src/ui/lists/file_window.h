@@ -85,7 +85,10 @@ public:
 
     // Event handlers.
     void bytecount();
-    void BitBtn1Click();    // up one level
+    void BitBtn1Click();  // up one level
+    // A right-button drag that started in another window ended over this one: the
+    // Copy/Move menu for the folder entry under the point, else this window's folder.
+    void rightDragEndedAt(const QPoint& globalPos);
     void Panel1DblClick();  // mask reset
 
 signals:
@@ -127,6 +130,11 @@ private:
     void dblrightclick(QPoint pos);
     void Timer1Timer();
     bool nearPress(QPoint pos) const;
+    // Drops (file_window_drops.cpp): on a folder entry, else into the window's folder.
+    void setUpDrops();
+    std::string dropFolderAt(const QPoint& viewportPos) const;
+    // The name of the folder entry at this point of FileList1; empty over a file or no entry.
+    std::string folderNameAt(const QPoint& listPos) const;
 
     TFileList* model_ = nullptr;
     TFileListView* FileList1 = nullptr;

@@ -12,6 +12,7 @@
 #include "core/ops/after_effects.h"
 #include "core/ops/dialog_text.h"
 #include "core/ops/item_gathering.h"
+#include "core/ops/item_list.h"
 #include "core/ops/names.h"
 #include "core/ops/shell_file_op.h"
 #include "ui/app/message_box.h"
@@ -108,6 +109,19 @@ Tcopier::~Tcopier() = default;
 
 Tcopier* Tcopier::open(Tmdimain& frame, Mode mode) {
     return showOverFrame(frame, new Tcopier(frame, mode, gatherFromFrame(frame)));
+}
+
+Tcopier* Tcopier::openDropped(Tmdimain& frame, Mode mode, std::vector<std::string> sources,
+                              const std::string& target) {
+    ops::processItemList().items = std::move(sources);
+    Tcopier* dialog = nullptr;
+    {
+        ScopedRefreshSignal dfdrop(frame.state(), RefreshSignal::DfDrop);
+        dialog = new Tcopier(frame, mode, gatherFromFrame(frame));
+    }
+    showOverFrame(frame, dialog);
+    if (!target.empty()) dialog->setTarget(target);
+    return dialog;
 }
 
 void Tcopier::setTarget(const std::string& folder) {

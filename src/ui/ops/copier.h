@@ -25,6 +25,10 @@ public:
     ~Tcopier() override;
     // Gathers from the frame's active window and shows the dialog.
     static Tcopier* open(Tmdimain& frame, Mode mode);
+    // Shows the dialog on dropped files ("dfdrop": the items are `sources`, not a
+    // selection) with `target` in its target box.
+    static Tcopier* openDropped(Tmdimain& frame, Mode mode, std::vector<std::string> sources,
+                                const std::string& target);
 
     Mode mode() const { return mode_; }
     // Puts a folder into the target box (a drop's folder); its bytes are kept even

@@ -9,6 +9,7 @@
 #include "core/config/settings.h"
 #include "core/ops/after_effects.h"
 #include "core/ops/dialog_text.h"
+#include "core/ops/item_list.h"
 #include "core/ops/shell_file_op.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
@@ -63,6 +64,17 @@ Tdel::Tdel(Tmdimain& frame, DialogSource source)
 
 Tdel* Tdel::open(Tmdimain& frame) {
     return showOverFrame(frame, new Tdel(frame, gatherFromFrame(frame)));
+}
+
+Tdel* Tdel::openDropped(Tmdimain& frame, std::vector<std::string> sources) {
+    ops::processItemList().items = std::move(sources);
+    Tdel* dialog = nullptr;
+    {
+        ScopedRefreshSignal dfdrop(frame.state(), RefreshSignal::DfDrop);
+        dialog = new Tdel(frame, gatherFromFrame(frame));
+    }
+    dialog->CheckBox1->setChecked(true);
+    return showOverFrame(frame, dialog);
 }
 
 void Tdel::Button1Click() {

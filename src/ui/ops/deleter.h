@@ -21,6 +21,9 @@ class Tdel : public OperationDialog {
 public:
     Tdel(Tmdimain& frame, DialogSource source);
     static Tdel* open(Tmdimain& frame);
+    // Shows the dialog on files dropped on a trash location: the items are
+    // `sources`, and the trash is chosen.
+    static Tdel* openDropped(Tmdimain& frame, std::vector<std::string> sources);
 
     QLabel* Label1 = nullptr;
     TFileLabel* label2 = nullptr;

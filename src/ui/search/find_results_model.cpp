@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QLocale>
-#include <QMimeData>
 #include <algorithm>
 
 #include "core/search/find_form.h"
@@ -71,29 +70,6 @@ Qt::ItemFlags FindResultsModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
     if (index.isValid()) f |= Qt::ItemIsDragEnabled;
     return f;
-}
-
-QStringList FindResultsModel::mimeTypes() const {
-    return {QStringLiteral("text/uri-list")};
-}
-
-QMimeData* FindResultsModel::mimeData(const QModelIndexList& indexes) const {
-    // One URI per row, in list order, with the path's bytes percent-encoded so a
-    // name that is not UTF-8 arrives unchanged.
-    std::vector<int> rows;
-    for (const QModelIndex& i : indexes)
-        if (i.isValid()) rows.push_back(i.row());
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    QByteArray list;
-    for (int r : rows) {
-        const std::string path = rows_[static_cast<size_t>(r)].fullPath();
-        list += "file://" +
-                QByteArray(path.data(), static_cast<qsizetype>(path.size())).toPercentEncoding("/") + "\r\n";
-    }
-    auto* data = new QMimeData;
-    data->setData(QStringLiteral("text/uri-list"), list);
-    return data;
 }
 
 void FindResultsModel::clear() {

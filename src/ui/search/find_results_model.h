@@ -35,8 +35,6 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     // Rows can be dragged to other windows as a list of file URIs.
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    QStringList mimeTypes() const override;
-    QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
     void clear();
     // Removes the given rows (any order, duplicates allowed).

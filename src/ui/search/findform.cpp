@@ -28,6 +28,7 @@
 #include "core/app/file_system.h"
 #include "core/commands/gates.h"
 #include "core/config/settings.h"
+#include "ui/app/file_drag.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
 #include "ui/app/whole_names.h"
@@ -248,7 +249,10 @@ void Tfindform::buildControls() {
     top->addLayout(grid, 1);
     top->addLayout(buttons);
 
-    resultsView = new QTreeView(this);
+    auto* results = new FileItemView<QTreeView>(this);
+    // A drag carries the selected results (their files, in list order).
+    results->dragPaths = [this] { return selectedPaths(); };
+    resultsView = results;
     resultsView->setModel(model_);
     resultsView->setRootIsDecorated(false);
     resultsView->setUniformRowHeights(true);
@@ -259,7 +263,6 @@ void Tfindform::buildControls() {
     resultsView->setContextMenuPolicy(Qt::PreventContextMenu);
     resultsView->setDragEnabled(true);
     resultsView->setDragDropMode(QAbstractItemView::DragOnly);
-    resultsView->setDefaultDropAction(Qt::CopyAction);
     resultsView->header()->setSectionsClickable(false);
     const int widths[] = {120, 120, 60, 45, 200};
     for (int c = 0; c < FindResultsModel::ColumnCount; ++c) resultsView->setColumnWidth(c, widths[c]);

@@ -1,7 +1,5 @@
 #include "ui/tree/dir_tree_model.h"
 
-#include <QMimeData>
-
 #include "ui/app/scope_guards.h"
 #include "ui/icons/type_icons.h"
 
@@ -123,26 +121,6 @@ Qt::ItemFlags DirTreeModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
     if (isPlaceholder(index)) return Qt::ItemIsEnabled;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
-}
-
-QStringList DirTreeModel::mimeTypes() const {
-    return {QStringLiteral("text/uri-list")};
-}
-
-QUrl DirTreeModel::fileUrl(const std::string& path) {
-    const QByteArray bytes(path.data(), qsizetype(path.size()));
-    return QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"), QUrl::StrictMode);
-}
-
-QMimeData* DirTreeModel::mimeData(const QModelIndexList& indexes) const {
-    QList<QUrl> urls;
-    for (const QModelIndex& i : indexes) {
-        if (tree::TreeNode* node = nodeOf(i)) urls << fileUrl(tree::folderForm(tree_.NodePath(node)));
-    }
-    if (urls.isEmpty()) return nullptr;
-    auto* data = new QMimeData;
-    data->setUrls(urls);
-    return data;
 }
 
 bool DirTreeModel::canFetchMore(const QModelIndex& parent) const {

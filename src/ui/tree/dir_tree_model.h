@@ -8,7 +8,6 @@
 #include <QAbstractItemModel>
 #include <QIcon>
 #include <QSet>
-#include <QUrl>
 
 #include "core/tree/dir_tree.h"
 
@@ -43,11 +42,6 @@ public:
     bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    // A folder dragged out of the tree: a file URL whose percent-encoding keeps every byte.
-    QStringList mimeTypes() const override;
-    QMimeData* mimeData(const QModelIndexList& indexes) const override;
-    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
-    static QUrl fileUrl(const std::string& path);
 
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;

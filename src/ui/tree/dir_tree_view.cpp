@@ -7,7 +7,7 @@
 
 namespace arbel::ui {
 
-DirTreeView::DirTreeView(DirTreeModel* model, QWidget* parent) : QTreeView(parent), model_(model) {
+DirTreeView::DirTreeView(DirTreeModel* model, QWidget* parent) : FileItemView(parent), model_(model) {
     setModel(model);
     setHeaderHidden(true);
     setUniformRowHeights(true);      // keeps 10,000 siblings cheap to lay out
@@ -19,7 +19,13 @@ DirTreeView::DirTreeView(DirTreeModel* model, QWidget* parent) : QTreeView(paren
     setAnimated(false);
     setDragEnabled(true);  // a folder can be dragged to other programs
     setDragDropMode(DragOnly);
-    setDefaultDropAction(Qt::CopyAction);
+    dragPaths = [this] {
+        std::vector<std::string> paths;
+        for (const QModelIndex& i : selectionModel()->selectedIndexes())
+            if (tree::TreeNode* node = model_->nodeOf(i))
+                paths.push_back(tree::folderForm(core().NodePath(node)));
+        return paths;
+    };
     header()->setStretchLastSection(true);
 
     connect(model_, &DirTreeModel::coreSelectionChanged, this, &DirTreeView::onCoreSelection);

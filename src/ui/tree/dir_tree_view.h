@@ -2,15 +2,17 @@
 // The tree control: a QTreeView over DirTreeModel that keeps the core's selection and
 // expanded state and the view's in step, and hands the gestures the tree window
 // interprets (right button, level keys, double click) to it as signals. Qt's own
-// context menu and its "*", "+" and "-" keys are replaced by the window's.
+// context menu and its "*", "+" and "-" keys are replaced by the window's. A drag
+// carries the selected folder; drops are the window's (setDrops).
 
 #include <QTreeView>
 
+#include "ui/app/file_drag.h"
 #include "ui/tree/dir_tree_model.h"
 
 namespace arbel::ui {
 
-class DirTreeView : public QTreeView {
+class DirTreeView : public FileItemView<QTreeView> {
     Q_OBJECT
 public:
     explicit DirTreeView(DirTreeModel* model, QWidget* parent = nullptr);

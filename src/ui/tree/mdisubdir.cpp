@@ -16,6 +16,8 @@
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
 #include "ui/icons/type_icons.h"
+#include "ui/lists/right_drag.h"
+#include "ui/ops/file_drop.h"
 #include "ui/tree/dir_tree_model.h"
 #include "ui/tree/dir_tree_view.h"
 #include "ui/tree/mount_notifier.h"
@@ -47,6 +49,17 @@ Tmdisubdir::Tmdisubdir(Tmdimain& frame, tree::VolumeSource* volumes)
     model_ = new DirTreeModel(*tree_, this);
     view_ = new DirTreeView(model_, host);
     layout->addWidget(view_, 1);
+    // Files dropped on a folder are copied there (Shift: moved), also a folder
+    // dragged within the tree.
+    FileDropHandling drops;
+    drops.effects = dnd::kCopyMove;
+    drops.acceptOwn = true;
+    drops.owner = view_;
+    drops.allowedAt = [this](const QPoint& p) { return dropsOpen(this->frame()) && view_->nodeAt(p); };
+    drops.dropped = [this](std::vector<std::string> paths, QPoint p, dnd::DropEffect e) {
+        DragDropFiles1Drop(paths, p, e);
+    };
+    view_->setDrops(std::move(drops));
     setWidget(host);
     setWindowIcon(iconForFolder(false));
     buildMenus();
@@ -318,8 +331,17 @@ void Tmdisubdir::rightUp(const QPoint& globalPos, const QModelIndex& index) {
     Timer1.stop();
     const QPoint d = globalPos - rightPressAt_;
     if (std::abs(d.x()) < kRightDragSlop && std::abs(d.y()) < kRightDragSlop) return;  // a short right click
+    if (endRightDragElsewhere(this, globalPos)) return;  // released over another window
     dragSourceNode_ = tree_->selected();
     dragTargetNode_ = model_->nodeOf(index);
+    if (!dragSourceNode_ || !dragTargetNode_) return;
+    PopupMenu2->popup(globalPos);
+}
+
+void Tmdisubdir::rightDragEndedAt(const QPoint& globalPos) {
+    // The items are the other window's (it is the active one); the tree gives the target.
+    dragSourceNode_ = tree_->selected();
+    dragTargetNode_ = view_->nodeAt(view_->viewport()->mapFromGlobal(globalPos));
     if (!dragSourceNode_ || !dragTargetNode_) return;
     PopupMenu2->popup(globalPos);
 }
@@ -335,6 +357,17 @@ void Tmdisubdir::dragMenuChoice(bool move) {
         frame().moveItemsTo(into);
     else
         frame().copyItemsTo(into);
+}
+
+void Tmdisubdir::DragDropFiles1Drop(const std::vector<std::string>& paths, const QPoint& pos,
+                                    dnd::DropEffect effect) {
+    // The folder under the drop point itself, not one learnt from a later mouse move.
+    tree::TreeNode* node = view_->nodeAt(pos);
+    if (!node || !tree_->folderExists(node)) return;
+    const std::string folder = tree::folderForm(tree_->NodePath(node));
+    // After the drop event: the other program waits for its answer meanwhile.
+    QTimer::singleShot(
+        0, this, [this, paths, folder, effect] { takeDroppedFiles(frame(), this, paths, folder, effect); });
 }
 
 void Tmdisubdir::PopupMenu1Popup() {

@@ -14,7 +14,9 @@
 #include <QTimer>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "core/dnd/drop_effect.h"
 #include "core/tree/dir_tree.h"
 #include "core/tree/tree_window_rules.h"
 #include "ui/app/child_window.h"
@@ -64,6 +66,9 @@ public:
     void expallClick();
     // Header: the number of visible folders.
     void howmany();
+    // A right-button drag that started in another window ended over the tree: the
+    // Copy/Move menu for the folder under the point.
+    void rightDragEndedAt(const QPoint& globalPos);
 
 signals:
     // The selection moved to this folder (folder form, bytes).
@@ -89,6 +94,8 @@ private:
     void Timer2Timer();
     void PopupMenu1Popup();
     void dragMenuChoice(bool move);
+    // Files dropped at this point of the tree's viewport (from any program).
+    void DragDropFiles1Drop(const std::vector<std::string>& paths, const QPoint& pos, dnd::DropEffect effect);
     void expandTo(int levels);
     void buildHeader(QWidget* host);
     void buildMenus();

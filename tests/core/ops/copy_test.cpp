@@ -142,9 +142,19 @@ TEST(Copy, FolderIntoItsOwnSubtreeIsRefusedForCopyAndMove) {
             EXPECT_EQ(r.items[0].outcome, Outcome::Failed) << target;
             ASSERT_FALSE(q.errors.empty());
             EXPECT_NE(q.errors[0].message.find("into itself"), std::string::npos);
+            // Asked before any job (a drop), the refusal is the job's own, word for word.
+            auto early = intoItselfRefusal(op, tmp / "top", target);
+            ASSERT_TRUE(early.has_value()) << target;
+            EXPECT_EQ(early->describe(), q.errors[0].describe());
         }
     }
     EXPECT_EQ(snapshot(tmp.path()), before);
+    // A sibling sharing the name's start, a file, and a target still to be made pass.
+    tmp.makeDir("top2");
+    EXPECT_FALSE(intoItselfRefusal(Operation::Copy, tmp / "top", tmp / "top2").has_value());
+    EXPECT_FALSE(intoItselfRefusal(Operation::Move, tmp / "top/inner/file", tmp / "top/inner").has_value());
+    EXPECT_FALSE(intoItselfRefusal(Operation::Copy, tmp / "top", tmp / "top/new").has_value());
+    EXPECT_FALSE(intoItselfRefusal(Operation::Copy, tmp / "top/inner", tmp / "top").has_value());
 }
 
 TEST(Copy, FullDiskFailsCleanlyAndKeepsTheExistingTarget) {

@@ -22,6 +22,7 @@
 #include "support/temp_dir.h"
 #include "ui/app/command_targets.h"
 #include "ui/app/message_box.h"
+#include "ui/drag_support.h"
 #include "ui/frame/mdimain.h"
 #include "ui/ops/deleter.h"
 #include "ui/ops/renamer.h"
@@ -89,8 +90,9 @@ private slots:
         search(f);
         QCOMPARE(column(f, FindResultsModel::NameColumn), QStringList{"odd.txt"});
         QCOMPARE(f->results()->row(0).folder, odd + "/");
-        std::unique_ptr<QMimeData> oddDrag(f->results()->mimeData({f->results()->index(0, 0)}));
-        QVERIFY(oddDrag->data("text/uri-list").endsWith("/caf%E9/odd.txt\r\n"));
+        auto oddDrag = dragtest::dragOut(f->resultsView, f->results()->index(0, 0));
+        QVERIFY(oddDrag);
+        QVERIFY(oddDrag->uriList.endsWith("/caf%E9/odd.txt\r\n"));
         f->setStartFolder(root);
         f->maskEdit->setText("*.TXT");
         f->subfoldersBox->setChecked(true);
@@ -108,9 +110,9 @@ private slots:
                                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
         QCOMPARE(f->selectedPaths(), std::vector<std::string>{root + "/sub/b.txt"});
         // Dragged out, the selection is a URI list of the exact bytes.
-        std::unique_ptr<QMimeData> dragged(m->mimeData({m->index(b, 0), m->index(b, 3)}));
-        QCOMPARE(dragged->data("text/uri-list"),
-                 QByteArray::fromStdString("file://" + root + "/sub/b.txt\r\n"));
+        auto dragged = dragtest::dragOut(f->resultsView, m->index(b, 0));
+        QVERIFY(dragged);
+        QCOMPARE(dragged->uriList, QByteArray::fromStdString("file://" + root + "/sub/b.txt\r\n"));
         // Enter on the result list opens the focused result through the frame.
         std::string opened;
         auto saved = commandHooks().openDocument;

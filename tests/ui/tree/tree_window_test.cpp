@@ -16,6 +16,7 @@
 #include "support/temp_dir.h"
 #include "ui/app/child_window.h"
 #include "ui/app/message_box.h"
+#include "ui/drag_support.h"
 #include "ui/frame/mdimain.h"
 #include "ui/ops/copier.h"
 #include "ui/ops/deleter.h"
@@ -326,11 +327,15 @@ void TreeWindowTest::modelStaysValidThroughTreeOperations() {
     QCOMPARE(odd.data(DirTreeModel::PathRole).toByteArray(), QByteArray::fromStdString(root + "/a/caf\xe9"));
     QVERIFY(odd.data().toString().startsWith(QStringLiteral("caf")));
     QVERIFY(odd.data().toString().contains(QChar(0xFFFD)));
-    // Dragged out, the folder's URL still carries the exact bytes.
-    std::unique_ptr<QMimeData> drag(model->mimeData({odd}));
+    // Dragged out, the folder's URL still carries the exact bytes, for copying only.
+    w->treeView()->scrollTo(odd);
+    auto drag = dragtest::dragOut(w->treeView(), odd);
     QVERIFY(drag);
-    QCOMPARE(drag->urls().size(), 1);
-    QCOMPARE(QByteArray::fromPercentEncoding(drag->urls().front().path(QUrl::FullyEncoded).toLatin1()),
+    QCOMPARE(drag->offered, Qt::DropActions(Qt::CopyAction));
+    QMimeData carried;
+    carried.setData(QStringLiteral("text/uri-list"), drag->uriList);
+    QCOMPARE(carried.urls().size(), 1);
+    QCOMPARE(QByteArray::fromPercentEncoding(carried.urls().front().path(QUrl::FullyEncoded).toLatin1()),
              QByteArray::fromStdString(root + "/a/caf\xe9"));
 }
 
