@@ -139,11 +139,12 @@ ServiceResult UDisksClient::probe() {
 
 ServiceResult UDisksClient::blockObject(const std::string& device) {
     ServiceResult r;
-    GVariantBuilder spec;
-    g_variant_builder_init(&spec, G_VARIANT_TYPE("a{sv}"));
-    g_variant_builder_add(&spec, "{sv}", "path", g_variant_new_string(device.c_str()));
-    GVariant* reply = impl_->call(device, kManagerPath, kManager, "ResolveDevice",
-                                  g_variant_new("(a{sv}a{sv})", &spec, nullptr), G_VARIANT_TYPE("(ao)"), r);
+    GVariantBuilder deviceQuery;
+    g_variant_builder_init(&deviceQuery, G_VARIANT_TYPE("a{sv}"));
+    g_variant_builder_add(&deviceQuery, "{sv}", "path", g_variant_new_string(device.c_str()));
+    GVariant* reply =
+        impl_->call(device, kManagerPath, kManager, "ResolveDevice",
+                    g_variant_new("(a{sv}a{sv})", &deviceQuery, nullptr), G_VARIANT_TYPE("(ao)"), r);
     if (!reply) return r;
     GVariantIter* iter = nullptr;
     g_variant_get(reply, "(ao)", &iter);
@@ -204,7 +205,7 @@ ServiceResult UDisksClient::mount(const std::string& device) {
     return r;
 }
 
-ServiceResult UDisksClient::format(const std::string& device, const FormatSpec& spec) {
+ServiceResult UDisksClient::format(const std::string& device, const FormatRequest& request) {
     ServiceResult r = blockObject(device);
     if (!r.ok()) return r;
     const std::string object = r.value;
@@ -224,12 +225,12 @@ ServiceResult UDisksClient::format(const std::string& device, const FormatSpec& 
 
     GVariantBuilder options;
     g_variant_builder_init(&options, G_VARIANT_TYPE("a{sv}"));
-    if (!spec.label.empty())
-        g_variant_builder_add(&options, "{sv}", "label", g_variant_new_string(spec.label.c_str()));
-    if (spec.fullErase) g_variant_builder_add(&options, "{sv}", "erase", g_variant_new_string("zero"));
-    GVariant* reply =
-        impl_->call(device, object, kBlock, "Format",
-                    g_variant_new("(sa{sv})", spec.fsType.c_str(), &options), nullptr, r, kFormatTimeoutMs);
+    if (!request.label.empty())
+        g_variant_builder_add(&options, "{sv}", "label", g_variant_new_string(request.label.c_str()));
+    if (request.fullErase) g_variant_builder_add(&options, "{sv}", "erase", g_variant_new_string("zero"));
+    GVariant* reply = impl_->call(device, object, kBlock, "Format",
+                                  g_variant_new("(sa{sv})", request.fsType.c_str(), &options), nullptr, r,
+                                  kFormatTimeoutMs);
     if (!reply) return r;
     g_variant_unref(reply);
     if (!wasMounted) return r;

@@ -28,7 +28,7 @@ struct ServiceResult {
     bool ok() const { return outcome == ServiceOutcome::Done; }
 };
 
-struct FormatSpec {
+struct FormatRequest {
     std::string fsType = "vfat";  // "vfat", "exfat", "ext4"
     std::string label;
     bool fullErase = false;  // overwrite the whole device with zeroes first
@@ -55,7 +55,7 @@ public:
     ServiceResult mount(const std::string& device);
     // Unmounts the file system when it is mounted, formats, and mounts the new file
     // system again when the old one was mounted (value: the new mount point).
-    ServiceResult format(const std::string& device, const FormatSpec& spec);
+    ServiceResult format(const std::string& device, const FormatRequest& request);
 
 private:
     struct Impl;

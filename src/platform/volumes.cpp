@@ -262,20 +262,32 @@ VolumeContext systemVolumeContext() {
     return ctx;
 }
 
-std::string gvfsDisplayName(std::string_view name) {
+GvfsName parseGvfsName(std::string_view name) {
+    GvfsName out;
     size_t colon = name.find(':');
-    if (colon == std::string_view::npos) return std::string(name);
-    std::map<std::string, std::string> keys;
+    if (colon == std::string_view::npos || colon == 0) {
+        out.wellFormed = false;
+        return out;
+    }
+    out.type = std::string(name.substr(0, colon));
     std::string_view rest = name.substr(colon + 1);
     while (!rest.empty()) {
         size_t comma = rest.find(',');
         std::string_view pair = rest.substr(0, comma);
         size_t eq = pair.find('=');
-        if (eq != std::string_view::npos)
-            keys[std::string(pair.substr(0, eq))] = std::string(pair.substr(eq + 1));
+        if (eq == std::string_view::npos)
+            out.wellFormed = false;
+        else
+            out.keys[std::string(pair.substr(0, eq))] = std::string(pair.substr(eq + 1));
         if (comma == std::string_view::npos) break;
         rest = rest.substr(comma + 1);
     }
+    return out;
+}
+
+std::string gvfsDisplayName(std::string_view name) {
+    if (name.find(':') == std::string_view::npos) return std::string(name);
+    std::map<std::string, std::string> keys = parseGvfsName(name).keys;
     std::string host = keys.count("server") ? keys["server"] : keys.count("host") ? keys["host"] : "";
     if (keys.count("share") && !host.empty()) return keys["share"] + " on " + host;
     if (!host.empty()) return host;

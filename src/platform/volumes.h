@@ -79,6 +79,16 @@ std::vector<Volume> volumesFromMountInfo(const std::vector<MountInfoEntry>& moun
 std::vector<Volume> gvfsShareVolumes(const std::string& gvfsMount, const std::vector<std::string>& names);
 std::string gvfsDisplayName(std::string_view shareFolderName);
 
+// A gvfs share folder name split into its type ("smb-share") and its keys, values
+// as written (still percent-escaped). `wellFormed` is false when the name has no
+// type or a part without "="; such parts are left out of `keys`.
+struct GvfsName {
+    std::string type;
+    std::map<std::string, std::string> keys;
+    bool wellFormed = true;
+};
+GvfsName parseGvfsName(std::string_view shareFolderName);
+
 VolumeContext systemVolumeContext();
 // The machine's volumes now. Reads only /proc, /sys and /dev.
 std::vector<Volume> listVolumes();

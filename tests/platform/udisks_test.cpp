@@ -25,14 +25,14 @@ TEST(DiskService, LabelsAndFormatsALoopDevice) {
     EXPECT_TRUE(client.mediaAvailable(disk.device(), medium).ok());
     EXPECT_TRUE(medium) << "a loop device has no drive that could lack a medium";
 
-    r = client.format(disk.device(), FormatSpec{"ext4", "EXTL", false});
+    r = client.format(disk.device(), FormatRequest{"ext4", "EXTL", false});
     ASSERT_TRUE(r.ok()) << r.errorName << ": " << r.message;
     EXPECT_EQ(blkidValue(disk.device(), "TYPE"), "ext4");
     EXPECT_EQ(blkidValue(disk.device(), "LABEL"), "EXTL");
     EXPECT_TRUE(r.value.empty()) << "an unmounted device is not mounted afterwards: " << r.value;
 
     // Back to vfat through the same client: the service follows the new file system.
-    r = client.format(disk.device(), FormatSpec{"vfat", "BACK", false});
+    r = client.format(disk.device(), FormatRequest{"vfat", "BACK", false});
     ASSERT_TRUE(r.ok()) << r.errorName << ": " << r.message;
     EXPECT_EQ(blkidValue(disk.device(), "TYPE"), "vfat");
     EXPECT_EQ(blkidValue(disk.device(), "LABEL"), "BACK");
@@ -45,7 +45,7 @@ TEST(DiskService, AMountedVolumeIsUnmountedFormattedAndMountedAgain) {
     ServiceResult m = client.mount(disk.device());
     if (!m.ok()) GTEST_SKIP() << "the service cannot mount here: " << m.message;
 
-    ServiceResult r = client.format(disk.device(), FormatSpec{"ext4", "FRESH", false});
+    ServiceResult r = client.format(disk.device(), FormatRequest{"ext4", "FRESH", false});
     ASSERT_TRUE(r.ok()) << r.errorName << ": " << r.message;
     EXPECT_EQ(blkidValue(disk.device(), "LABEL"), "FRESH");
     EXPECT_FALSE(r.value.empty()) << "the new file system is mounted again";
@@ -63,7 +63,7 @@ TEST(DiskService, RefusalsCarryTheVolumeAndTheServicesWords) {
     EXPECT_FALSE(unknown.message.empty());
 
     // A file system type the service does not know: its error, nothing written.
-    ServiceResult bad = client.format(disk.device(), FormatSpec{"no-such-fs", "X", false});
+    ServiceResult bad = client.format(disk.device(), FormatRequest{"no-such-fs", "X", false});
     EXPECT_EQ(bad.outcome, ServiceOutcome::Failed);
     EXPECT_EQ(bad.volume, disk.device());
     EXPECT_FALSE(bad.errorName.empty());
@@ -78,7 +78,7 @@ TEST(DiskService, WithoutTheServiceNothingChanges) {
     ServiceResult r = client.setLabel(disk.device(), "CHANGED");
     EXPECT_EQ(r.outcome, ServiceOutcome::Absent) << r.errorName << ": " << r.message;
     EXPECT_FALSE(r.message.empty());
-    r = client.format(disk.device(), FormatSpec{"ext4", "CHANGED", false});
+    r = client.format(disk.device(), FormatRequest{"ext4", "CHANGED", false});
     EXPECT_EQ(r.outcome, ServiceOutcome::Absent);
     EXPECT_EQ(blkidValue(disk.device(), "LABEL"), "STAYS");
     EXPECT_EQ(blkidValue(disk.device(), "TYPE"), "vfat");
@@ -86,7 +86,7 @@ TEST(DiskService, WithoutTheServiceNothingChanges) {
 
 TEST(DiskService, NoBusIsAClearAbsence) {
     UDisksClient client("unix:path=/nonexistent/arbel-bus");
-    ServiceResult r = client.format("/dev/loop0", FormatSpec{});
+    ServiceResult r = client.format("/dev/loop0", FormatRequest{});
     EXPECT_EQ(r.outcome, ServiceOutcome::Absent);
     EXPECT_NE(r.message.find("system bus"), std::string::npos) << r.message;
     EXPECT_EQ(r.volume, "/dev/loop0");

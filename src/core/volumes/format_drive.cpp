@@ -57,21 +57,21 @@ int TFormatDrive::check() {
     return result_ = kFormatted;
 }
 
-bool TFormatDrive::Execute(const FormatSpec& spec) {
+bool TFormatDrive::Execute(const FormatRequest& request) {
     if (check() != kFormatted) return false;
-    ServiceResult r = service_.format(volume_, spec);
+    ServiceResult r = service_.format(volume_, request);
     message_ = r.message;
     newMountPoint_ = r.value;
     result_ = resultCodeOf(r);
     return result_ == kFormatted;
 }
 
-FormatSpec TFormatDrive::proposal() const {
-    FormatSpec spec;
-    if (volume_.fsType == "exfat" || volume_.fsType == "ext4") spec.fsType = volume_.fsType;
-    spec.label = volume_.label;
-    spec.fullErase = DefaultAction != TFormatOptions::foQuick;
-    return spec;
+FormatRequest TFormatDrive::proposal() const {
+    FormatRequest request;
+    if (volume_.fsType == "exfat" || volume_.fsType == "ext4") request.fsType = volume_.fsType;
+    request.label = volume_.label;
+    request.fullErase = DefaultAction != TFormatOptions::foQuick;
+    return request;
 }
 
 }  // namespace arbel::volumes

@@ -41,7 +41,7 @@ public:
     // The refusals only: 0 when the volume may be formatted.
     int check();
     // check(), then the format. True when formatted.
-    bool Execute(const FormatSpec& spec);
+    bool Execute(const FormatRequest& request);
 
     int result() const { return result_; }
     // The volume of the last check (empty mount point when none held Drive).
@@ -53,7 +53,7 @@ public:
     const std::string& newMountPoint() const { return newMountPoint_; }
     // The format the user is offered first: the design's DefaultAction chooses quick
     // or full; the file system stays what the volume has when the tools can make it.
-    FormatSpec proposal() const;
+    FormatRequest proposal() const;
 
 private:
     VolumeService& service_;

@@ -53,20 +53,11 @@ std::string unescapePercent(std::string_view s) {
 }  // namespace
 
 std::string gvfsLocation(std::string_view name) {
-    size_t colon = name.find(':');
-    if (colon == std::string_view::npos || colon == 0) return {};
-    std::string type(name.substr(0, colon));
+    GvfsName parsed = parseGvfsName(name);
+    if (!parsed.wellFormed) return {};
+    const std::string& type = parsed.type;
     std::map<std::string, std::string> keys;
-    std::string_view rest = name.substr(colon + 1);
-    while (!rest.empty()) {
-        size_t comma = rest.find(',');
-        std::string_view pair = rest.substr(0, comma);
-        size_t eq = pair.find('=');
-        if (eq == std::string_view::npos) return {};
-        keys[std::string(pair.substr(0, eq))] = unescapePercent(pair.substr(eq + 1));
-        if (comma == std::string_view::npos) break;
-        rest = rest.substr(comma + 1);
-    }
+    for (auto& [key, value] : parsed.keys) keys[key] = unescapePercent(value);
     std::string scheme = type;
     std::string host = keys.count("host") ? keys["host"] : keys["server"];
     std::string path;

@@ -62,8 +62,8 @@ std::vector<std::string> SystemVolumeService::protectedPaths() {
     return paths;
 }
 
-ServiceResult SystemVolumeService::format(const Volume& v, const FormatSpec& spec) {
-    return client().format(blockDeviceOf(v), spec);
+ServiceResult SystemVolumeService::format(const Volume& v, const FormatRequest& request) {
+    return client().format(blockDeviceOf(v), request);
 }
 
 ServiceResult SystemVolumeService::setLabel(const Volume& v, const std::string& label) {

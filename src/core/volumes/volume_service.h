@@ -22,7 +22,7 @@ public:
     virtual bool mediumPresent(const Volume& volume) = 0;
     // The paths whose volumes are never formatted: "/", the home folder, the program.
     virtual std::vector<std::string> protectedPaths() = 0;
-    virtual ServiceResult format(const Volume& volume, const FormatSpec& spec) = 0;
+    virtual ServiceResult format(const Volume& volume, const FormatRequest& request) = 0;
     virtual ServiceResult setLabel(const Volume& volume, const std::string& label) = 0;
 };
 
@@ -34,7 +34,7 @@ public:
     std::vector<Volume> volumes() override;
     bool mediumPresent(const Volume& volume) override;
     std::vector<std::string> protectedPaths() override;
-    ServiceResult format(const Volume& volume, const FormatSpec& spec) override;
+    ServiceResult format(const Volume& volume, const FormatRequest& request) override;
     ServiceResult setLabel(const Volume& volume, const std::string& label) override;
 
 private:

@@ -81,7 +81,7 @@ Tformat::Tformat(Tmdimain& frame, std::shared_ptr<volumes::TFormatDrive> format)
                       Qt::WindowStaysOnTopHint),
       format_(std::move(format)),
       mountPoint_(format_->volume().mountPoint) {
-    const FormatSpec proposal = format_->proposal();
+    const FormatRequest proposal = format_->proposal();
     auto* layout = new QVBoxLayout(this);
     const Volume& v = format_->volume();
     Label1 = new QLabel(QStringLiteral("Format %1 (%2)?\nEverything on this volume will be erased.")
@@ -112,12 +112,12 @@ Tformat::Tformat(Tmdimain& frame, std::shared_ptr<volumes::TFormatDrive> format)
     finishCreation(CancelButton);
 }
 
-FormatSpec Tformat::chosen() const {
-    FormatSpec spec;
-    spec.fsType = bytesOf(FileSystem->currentText());
-    spec.label = bytesOf(LabelEdit->text());
-    spec.fullErase = !QuickBox->isChecked();
-    return spec;
+FormatRequest Tformat::chosen() const {
+    FormatRequest request;
+    request.fsType = bytesOf(FileSystem->currentText());
+    request.label = bytesOf(LabelEdit->text());
+    request.fullErase = !QuickBox->isChecked();
+    return request;
 }
 
 void Tformat::setControlsEnabled(bool on) {
@@ -130,7 +130,7 @@ void Tformat::setControlsEnabled(bool on) {
 void Tformat::FormatButtonClick() {
     if (busy()) return;
     (void)takeKeepOpen();
-    const FormatSpec spec = chosen();
+    const FormatRequest request = chosen();
     setControlsEnabled(false);
     Label1->setText(QStringLiteral("Formatting %1...").arg(displayPath(mountPoint_)));
     auto format = format_;
@@ -145,9 +145,9 @@ void Tformat::FormatButtonClick() {
     auto* job = new BackgroundJob(this, this);
     runJob(job);
     job->start(
-        [format, service, spec, outcome](JobContext&) {
+        [format, service, request, outcome](JobContext&) {
             // Execute checks again: the volume may have changed while the user chose.
-            outcome->formatted = format->Execute(spec);
+            outcome->formatted = format->Execute(request);
             outcome->code = format->result();
             outcome->message = format->message();
             outcome->newMountPoint = format->newMountPoint();

@@ -45,7 +45,7 @@ public:
     QPushButton* CancelButton = nullptr;
 
     void confirm() override { FormatButtonClick(); }
-    FormatSpec chosen() const;
+    FormatRequest chosen() const;
 
 public slots:
     void FormatButtonClick();

@@ -34,8 +34,8 @@ public:
         return std::find(noMedium.begin(), noMedium.end(), v.mountPoint) == noMedium.end();
     }
     std::vector<std::string> protectedPaths() override { return protectedList; }
-    ServiceResult format(const Volume& v, const FormatSpec& spec) override {
-        formatted.push_back(v.mountPoint + " " + spec.fsType + " " + spec.label);
+    ServiceResult format(const Volume& v, const FormatRequest& request) override {
+        formatted.push_back(v.mountPoint + " " + request.fsType + " " + request.label);
         return answer;
     }
     ServiceResult setLabel(const Volume&, const std::string&) override { return answer; }
@@ -63,7 +63,7 @@ protected:
         TFormatDrive f(machine);
         f.Drive = drive;
         f.AllowHD = allowHD;
-        f.Execute(FormatSpec{"vfat", "NEW", false});
+        f.Execute(FormatRequest{"vfat", "NEW", false});
         return f.result();
     }
 };
@@ -111,7 +111,7 @@ TEST_F(FormatDrive, TheServicesAnswerIsTheResult) {
             ServiceResult{c.outcome, "/dev/sdb1", c.outcome == ServiceOutcome::Done ? "" : "busy", {}, {}};
         TFormatDrive f(machine);
         f.Drive = "/media/ann/STICK";
-        EXPECT_EQ(f.Execute(FormatSpec{}), c.code == kFormatted);
+        EXPECT_EQ(f.Execute(FormatRequest{}), c.code == kFormatted);
         EXPECT_EQ(f.result(), c.code);
         EXPECT_EQ(f.message(), c.code == kFormatted ? "" : "busy");
     }

@@ -46,10 +46,10 @@ public:
         std::lock_guard lock(mutex);
         return protectedList;
     }
-    ServiceResult format(const Volume& v, const FormatSpec& spec) override {
+    ServiceResult format(const Volume& v, const FormatRequest& request) override {
         std::lock_guard lock(mutex);
-        done.push_back("format " + v.mountPoint + " " + spec.fsType + " " + spec.label +
-                       (spec.fullErase ? " full" : " quick"));
+        done.push_back("format " + v.mountPoint + " " + request.fsType + " " + request.label +
+                       (request.fullErase ? " full" : " quick"));
         return answer;
     }
     ServiceResult setLabel(const Volume& v, const std::string& label) override {
