@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     // refused write), not kill the program with SIGXFSZ.
     std::signal(SIGXFSZ, SIG_IGN);
     // --help and --version need no display: answered before Qt starts.
-    if (int code = arbel::answerCommandLine(arbel::processCommandLine(argc, argv), false); code >= 0)
+    if (int code = arbel::app::answerCommandLine(arbel::app::processCommandLine(argc, argv), false);
+        code >= 0)
         return code;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Arbel"));
@@ -27,8 +28,8 @@ int main(int argc, char** argv) {
         QIcon::fromTheme(QStringLiteral("system-file-manager"), QIcon::fromTheme(QStringLiteral("folder")))));
 
     // Qt has taken its own options (-platform, -style, ...); the rest are Arbel's.
-    const arbel::CommandLine args = arbel::processCommandLine(argc, argv);
-    if (int code = arbel::answerCommandLine(args, true); code >= 0) return code;
+    const arbel::app::CommandLine args = arbel::app::processCommandLine(argc, argv);
+    if (int code = arbel::app::answerCommandLine(args, true); code >= 0) return code;
     arbel::ui::SingleInstance instance(QDBusConnection::sessionBus());
     if (!args.paths.empty() && instance.handOver(args.paths)) return 0;
 

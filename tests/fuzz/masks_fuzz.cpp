@@ -19,18 +19,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (name.size() > 4096 || mask.size() > 4096) return 0;
 
     for (bool expand : {false, true}) {
-        arbel::MaskList list = arbel::BuildMaskList(mask, expand, false);
+        arbel::lists::MaskList list = arbel::lists::BuildMaskList(mask, expand, false);
         bool any = false;
-        std::string tested = arbel::foldCase(name);
+        std::string tested = arbel::lists::foldCase(name);
         std::size_t slash = tested.rfind('/');
         std::size_t dot = tested.rfind('.');
         if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) tested += ". ";
-        for (const auto& p : list) any = any || arbel::MatchMask(tested, p, true);
-        bool listed = arbel::MatchesMaskList(name, list);
+        for (const auto& p : list) any = any || arbel::lists::MatchMask(tested, p, true);
+        bool listed = arbel::lists::MatchesMaskList(name, list);
         if (!name.empty() && any != listed) std::abort();
         if (name.empty() && !listed) std::abort();
         // "*" and "**" take every name.
-        if (!name.empty() && arbel::MaskListTakesAll(list) && !listed) std::abort();
+        if (!name.empty() && arbel::lists::MaskListTakesAll(list) && !listed) std::abort();
     }
     return 0;
 }

@@ -1,6 +1,6 @@
 #include "core/app/app_state.h"
 
-namespace arbel {
+namespace arbel::app {
 
 std::string_view kindTag(ActiveKind kind) {
     switch (kind) {
@@ -78,4 +78,4 @@ std::string_view signalTag(RefreshSignal signal) {
     return "";
 }
 
-}  // namespace arbel
+}  // namespace arbel::app

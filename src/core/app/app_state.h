@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace arbel {
+namespace arbel::app {
 
 // Kind of a child window. First: the frame exists but no child has been
 // activated yet. None: not a child window (the search window, dialogs).
@@ -111,4 +111,4 @@ std::string_view kindTag(ActiveKind kind);
 std::string_view dialogTag(DialogTag tag);
 std::string_view signalTag(RefreshSignal signal);
 
-}  // namespace arbel
+}  // namespace arbel::app

@@ -9,7 +9,7 @@
 #define ARBEL_VERSION "unknown"
 #endif
 
-namespace arbel {
+namespace arbel::app {
 
 namespace {
 
@@ -203,4 +203,4 @@ std::string versionText() {
     return std::string("arbel ") + ARBEL_VERSION + "\n";
 }
 
-}  // namespace arbel
+}  // namespace arbel::app

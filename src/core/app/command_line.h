@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace arbel {
+namespace arbel::app {
 
 struct CommandLine {
     enum class Action { Start, Help, Version, Fail };
@@ -52,4 +52,4 @@ int answerCommandLine(const CommandLine& commandLine, bool final);
 std::string usageText();
 std::string versionText();
 
-}  // namespace arbel
+}  // namespace arbel::app

@@ -7,7 +7,7 @@
 #include "platform/dir.h"
 #include "platform/fileops.h"
 
-namespace arbel {
+namespace arbel::app {
 
 namespace {
 
@@ -41,4 +41,4 @@ ResolvedTargets resolveTargets(const std::vector<std::string>& paths, ShowMode m
     return out;
 }
 
-}  // namespace arbel
+}  // namespace arbel::app

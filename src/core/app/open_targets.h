@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace arbel {
+namespace arbel::app {
 
 enum class ShowMode {
     // A folder opens on its contents; anything else opens its folder with it
@@ -32,4 +32,4 @@ struct ResolvedTargets {
 // a folder and keeps its own path; a broken link is an item of its folder.
 ResolvedTargets resolveTargets(const std::vector<std::string>& paths, ShowMode mode);
 
-}  // namespace arbel
+}  // namespace arbel::app

@@ -1,6 +1,6 @@
 #include "core/app/placement.h"
 
-namespace arbel {
+namespace arbel::app {
 
 namespace {
 
@@ -146,4 +146,4 @@ std::vector<ArrangedWindow> arrangePlan(const WindowRegistry& registry, const co
     return plan;
 }
 
-}  // namespace arbel
+}  // namespace arbel::app

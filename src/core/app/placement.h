@@ -13,7 +13,7 @@
 #include "core/app/window_registry.h"
 #include "core/config/ini_file.h"
 
-namespace arbel {
+namespace arbel::app {
 
 inline constexpr const char* kWindowsSection = "windows";
 
@@ -75,4 +75,4 @@ struct ArrangedWindow {
 std::vector<ArrangedWindow> arrangePlan(const WindowRegistry& registry, const config::IniFile& ini, int64_t w,
                                         int64_t h);
 
-}  // namespace arbel
+}  // namespace arbel::app

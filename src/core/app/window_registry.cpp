@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace arbel {
+namespace arbel::app {
 
 namespace {
 
@@ -146,4 +146,4 @@ std::string captionFor(ActiveKind kind, std::string_view path, bool autoViewer) 
     }
 }
 
-}  // namespace arbel
+}  // namespace arbel::app

@@ -15,7 +15,7 @@
 #include "core/app/app_state.h"
 #include "platform/fileops.h"  // isSameOrBelow: equal, or below at a component boundary
 
-namespace arbel {
+namespace arbel::app {
 
 using WindowId = std::uint64_t;
 
@@ -91,4 +91,4 @@ std::string windowMenuLabel(std::size_t number, std::string_view caption);
 // caller's business: path bytes are returned as they are).
 std::string captionFor(ActiveKind kind, std::string_view path, bool autoViewer = false);
 
-}  // namespace arbel
+}  // namespace arbel::app

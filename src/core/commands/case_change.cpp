@@ -24,7 +24,7 @@ bool validScalar(char32_t c) {
 }
 
 char32_t mapWith(char32_t c, bool upper) {
-    if (locale_t loc = unicodeCtype()) {
+    if (locale_t loc = text::unicodeCtype()) {
         wint_t m = upper ? towupper_l(wint_t(c), loc) : towlower_l(wint_t(c), loc);
         return validScalar(char32_t(m)) ? char32_t(m) : c;
     }
@@ -50,7 +50,7 @@ std::string changeCase(std::string_view name, CaseMode mode) {
     bool afterSpace = false;
     for (size_t i = 0; i < name.size();) {
         char32_t c = 0;
-        size_t len = decodeUtf8(name, i, c);
+        size_t len = text::decodeUtf8(name, i, c);
         if (len == 0) {
             // Not UTF-8: the byte stays, and counts as a character that is not a space.
             out += name[i];
@@ -74,7 +74,7 @@ std::string changeCase(std::string_view name, CaseMode mode) {
                 m = (first || afterSpace) ? upperOf(c) : c;
                 break;
         }
-        appendUtf8(m, out);
+        text::appendUtf8(m, out);
         afterSpace = c == U' ';
         first = false;
         i += len;

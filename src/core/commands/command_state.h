@@ -8,12 +8,12 @@
 
 namespace arbel::commands {
 
-using arbel::ActiveKind;
-using arbel::DialogTag;
+using arbel::app::ActiveKind;
+using arbel::app::DialogTag;
 
 struct CommandState {
-    ActiveKind activeKind = ActiveKind::First;
-    DialogTag activeDialog = DialogTag::None;
+    app::ActiveKind activeKind = ActiveKind::First;
+    app::DialogTag activeDialog = DialogTag::None;
 
     // The search window is open: file commands take their items from its result list.
     bool fromSearch = false;
@@ -44,12 +44,12 @@ struct CommandState {
 
 // The part of the snapshot the shared state already holds; the caller adds the
 // selections and the focus.
-inline CommandState snapshotOf(const AppState& app) {
+inline CommandState snapshotOf(const app::AppState& app) {
     CommandState s;
     s.activeKind = app.activeKind;
     s.activeDialog = app.activeDialog;
     s.fromSearch = app.fromSearch;
-    s.pendingUpdate = app.pendingUpdate != RefreshSignal::None;
+    s.pendingUpdate = app.pendingUpdate != app::RefreshSignal::None;
     return s;
 }
 

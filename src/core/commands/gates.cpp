@@ -5,24 +5,24 @@
 namespace arbel::commands {
 
 bool dialogBusy(const CommandState& s) {
-    return s.activeDialog != DialogTag::None && s.activeDialog != DialogTag::FindForm;
+    return s.activeDialog != app::DialogTag::None && s.activeDialog != app::DialogTag::FindForm;
 }
 
 bool viewerInFront(const CommandState& s) {
-    return s.activeKind == ActiveKind::Viewer && s.activeDialog != DialogTag::FindForm;
+    return s.activeKind == app::ActiveKind::Viewer && s.activeDialog != app::DialogTag::FindForm;
 }
 
 bool fileWindowActive(const CommandState& s) {
-    return s.activeKind == ActiveKind::Auto || s.activeKind == ActiveKind::List;
+    return s.activeKind == app::ActiveKind::Auto || s.activeKind == app::ActiveKind::List;
 }
 
 bool hasSource(const CommandState& s) {
     if (s.fromSearch) return s.searchSelected > 0;
     switch (s.activeKind) {
-        case ActiveKind::Dir:
+        case app::ActiveKind::Dir:
             return s.treeHasSelection && !s.treeAtVolumeRoot;
-        case ActiveKind::Auto:
-        case ActiveKind::List:
+        case app::ActiveKind::Auto:
+        case app::ActiveKind::List:
             return s.listSelected > 0;
         default:
             return false;
@@ -36,16 +36,16 @@ bool renameGate(const CommandState& s) {
     if (s.fromSearch) return s.searchSelected == 1;
     if (fileWindowActive(s)) return s.listSelected == 1;
     // The tree renames its folder, or the volume's label at a mount point.
-    return s.activeKind == ActiveKind::Dir && s.treeHasSelection;
+    return s.activeKind == app::ActiveKind::Dir && s.treeHasSelection;
 }
 
 bool propertiesGate(const CommandState& s) {
     if (fileWindowActive(s)) return s.listSelected == 1;
-    return s.activeKind == ActiveKind::Dir && s.treeHasSelection;
+    return s.activeKind == app::ActiveKind::Dir && s.treeHasSelection;
 }
 
 bool noDialogNoViewer(const CommandState& s) {
-    return s.activeDialog == DialogTag::None && s.activeKind != ActiveKind::Viewer;
+    return s.activeDialog == app::DialogTag::None && s.activeKind != app::ActiveKind::Viewer;
 }
 
 }  // namespace
@@ -73,7 +73,7 @@ bool gateOpen(Command c, const CommandState& s) {
         case Command::Shortcut:
             if (!noDialogNoViewer(s)) return false;
             if (fileWindowActive(s)) return s.listSelected > 0;
-            return s.activeKind == ActiveKind::Dir && s.treeHasSelection;
+            return s.activeKind == app::ActiveKind::Dir && s.treeHasSelection;
         case Command::ShortcutProperties:
             return fileWindowActive(s);
         case Command::NewFolder:
@@ -81,11 +81,11 @@ bool gateOpen(Command c, const CommandState& s) {
             return noDialogNoViewer(s);
         case Command::Run:
         case Command::Associate:
-            return s.activeDialog == DialogTag::None;
+            return s.activeDialog == app::DialogTag::None;
         case Command::FolderAs:
-            return s.activeDialog == DialogTag::None || s.fromSearch;
+            return s.activeDialog == app::DialogTag::None || s.fromSearch;
         case Command::Refresh:
-            return !s.fromSearch && (s.activeKind == ActiveKind::Dir || fileWindowActive(s));
+            return !s.fromSearch && (s.activeKind == app::ActiveKind::Dir || fileWindowActive(s));
         case Command::AutoFolder:
         case Command::AutoFileViewer:
         case Command::SelectedItem:
@@ -117,14 +117,14 @@ bool gateOpen(Command c, const CommandState& s) {
         case Command::Next:
         case Command::Previous:
         case Command::Close:
-            return s.activeKind == ActiveKind::Dir || fileWindowActive(s) ||
-                   s.activeKind == ActiveKind::Viewer;
+            return s.activeKind == app::ActiveKind::Dir || fileWindowActive(s) ||
+                   s.activeKind == app::ActiveKind::Viewer;
         case Command::ArrangeAll:
             return true;
         case Command::LabelDisk:
         case Command::FormatDisk:
             // They act on a volume: the tree with a volume's mount point selected.
-            return !dialogBusy(s) && s.activeKind == ActiveKind::Dir && s.treeHasSelection &&
+            return !dialogBusy(s) && s.activeKind == app::ActiveKind::Dir && s.treeHasSelection &&
                    s.treeAtVolumeRoot;
         case Command::MapNetworkDrive:
         case Command::DisconnectNetworkDrive:
@@ -140,22 +140,22 @@ bool gateOpen(Command c, const CommandState& s) {
 
 DeleteRoute routeDelete(const CommandState& s) {
     if (s.filterFieldFocused) return DeleteRoute::EditField;
-    if (s.activeDialog == DialogTag::FindForm) {
+    if (s.activeDialog == app::DialogTag::FindForm) {
         if (s.searchResultsFocused && s.searchSelected > 0) return DeleteRoute::OpenDeleteDialog;
         // Otherwise the key is for the search window's own text fields.
         return s.searchResultsFocused ? DeleteRoute::Nothing : DeleteRoute::EditField;
     }
-    if (s.activeKind == ActiveKind::Viewer) return DeleteRoute::Nothing;
+    if (s.activeKind == app::ActiveKind::Viewer) return DeleteRoute::Nothing;
     switch (s.activeDialog) {
-        case DialogTag::Rename:
-        case DialogTag::Attrib:
-        case DialogTag::NewDir:
-        case DialogTag::Shortcut:
-        case DialogTag::Copier:
-        case DialogTag::GotoForm:
-        case DialogTag::RunForm:
+        case app::DialogTag::Rename:
+        case app::DialogTag::Attrib:
+        case app::DialogTag::NewDir:
+        case app::DialogTag::Shortcut:
+        case app::DialogTag::Copier:
+        case app::DialogTag::GotoForm:
+        case app::DialogTag::RunForm:
             return DeleteRoute::EditField;
-        case DialogTag::None:
+        case app::DialogTag::None:
             return hasSource(s) ? DeleteRoute::OpenDeleteDialog : DeleteRoute::Nothing;
         default:
             return DeleteRoute::Nothing;
@@ -172,7 +172,7 @@ AttributesRoute routeAttributes(const CommandState& s, bool shiftHeld) {
     else if (fileWindowActive(s))
         source = s.listSelected > 0;
     else
-        source = s.activeKind == ActiveKind::Dir && s.treeHasSelection;
+        source = s.activeKind == app::ActiveKind::Dir && s.treeHasSelection;
     return source ? AttributesRoute::OpenDialog : AttributesRoute::Nothing;
 }
 
@@ -188,19 +188,19 @@ OpenRoute routeOpenSelected(const CommandState& s, const OpenInputs& in, const F
     if (s.filterFieldFocused) return {OpenAction::ApplyFilter, {}};
 
     switch (s.activeDialog) {
-        case DialogTag::None:
+        case app::DialogTag::None:
             break;
-        case DialogTag::FindForm:
+        case app::DialogTag::FindForm:
             if (!s.searchResultsFocused) return {OpenAction::StartSearch, {}};
             if (s.searchSelected > 0 && !in.searchResultPath.empty() && fs.isFile(in.searchResultPath))
                 return {OpenAction::OpenSearchResult, in.searchResultPath};
             return {};
-        case DialogTag::Copier:
-        case DialogTag::Delete:
-        case DialogTag::Shortcut:
-        case DialogTag::Attrib:
-        case DialogTag::GotoForm:
-        case DialogTag::RunForm:
+        case app::DialogTag::Copier:
+        case app::DialogTag::Delete:
+        case app::DialogTag::Shortcut:
+        case app::DialogTag::Attrib:
+        case app::DialogTag::GotoForm:
+        case app::DialogTag::RunForm:
             return {OpenAction::ConfirmDialog, {}};
         default:
             return {};
@@ -208,7 +208,7 @@ OpenRoute routeOpenSelected(const CommandState& s, const OpenInputs& in, const F
 
     if (s.pendingUpdate) return {OpenAction::ClearPendingUpdate, {}};
 
-    if (s.activeKind == ActiveKind::Dir) {
+    if (s.activeKind == app::ActiveKind::Dir) {
         if (!s.treeHasSelection || in.treeFolder.empty()) return {};
         if (fs.isTrash(in.treeFolder)) return {OpenAction::OpenTrash, in.treeFolder};
         return {OpenAction::OpenFolderWindow, in.treeFolder};
@@ -230,24 +230,24 @@ std::optional<std::string> openFolderTarget(const CommandState& s, const OpenInp
                                             const std::string& viewerFile, const FileQueries& fs) {
     std::string target;
     switch (s.activeKind) {
-        case ActiveKind::Dir:
+        case app::ActiveKind::Dir:
             if (!s.treeHasSelection) return std::nullopt;
             target = in.treeFolder;
             break;
-        case ActiveKind::Auto:
-        case ActiveKind::List:
+        case app::ActiveKind::Auto:
+        case app::ActiveKind::List:
             target = in.listFolder;
             if (s.listSelected > 0 && !in.firstSelectedName.empty()) {
                 std::string full = joinPath(in.listFolder, in.firstSelectedName);
                 if (fs.isFolder(full)) target = full;
             }
             break;
-        case ActiveKind::Viewer:
+        case app::ActiveKind::Viewer:
             if (viewerFile.empty()) return std::nullopt;
             target = parentPath(viewerFile);
             break;
-        case ActiveKind::First:
-        case ActiveKind::None:
+        case app::ActiveKind::First:
+        case app::ActiveKind::None:
             return std::nullopt;
     }
     if (target.empty() || !fs.isFolder(target)) return std::nullopt;

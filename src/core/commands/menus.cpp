@@ -26,7 +26,7 @@ FileMenuState fileMenuState(const CommandState& s) {
         setSeven(m, s.listSelected > 0);
         m.rename = s.listSelected == 1;
         m.shortcutPropertiesVisible = s.listSelected == 1 && s.singleSelectedIsDesktopEntry;
-    } else if (s.activeKind == ActiveKind::Dir) {
+    } else if (s.activeKind == app::ActiveKind::Dir) {
         // A volume's mount point can be given a label (Rename) and a shortcut, but not
         // copied, moved, deleted or have its attributes changed.
         bool folder = s.treeHasSelection && !s.treeAtVolumeRoot;
@@ -38,27 +38,27 @@ FileMenuState fileMenuState(const CommandState& s) {
         setSeven(m, false);
     }
     // The Delete key must reach the text fields of the frame and of the dialogs.
-    if (s.filterFieldFocused || s.activeDialog != DialogTag::None) m.del = true;
+    if (s.filterFieldFocused || s.activeDialog != app::DialogTag::None) m.del = true;
     return m;
 }
 
 OpenMenuState openMenuState(const CommandState& s) {
     OpenMenuState m;
     switch (s.activeKind) {
-        case ActiveKind::Dir:
+        case app::ActiveKind::Dir:
             m.selectedItem = m.folder = m.selectedBranch = s.treeHasSelection;
             m.fileViewer = false;
             break;
-        case ActiveKind::Auto:
-        case ActiveKind::List: {
+        case app::ActiveKind::Auto:
+        case app::ActiveKind::List: {
             bool any = s.listSelected > 0;
             m.selectedItem = m.fileViewer = any;
             m.folder = m.selectedBranch = true;
             break;
         }
-        case ActiveKind::Viewer:
-        case ActiveKind::First:
-        case ActiveKind::None:
+        case app::ActiveKind::Viewer:
+        case app::ActiveKind::First:
+        case app::ActiveKind::None:
             m.selectedItem = m.folder = m.selectedBranch = m.fileViewer = false;
             break;
     }
@@ -71,7 +71,7 @@ ViewMenuState viewMenuState(const CommandState& s) {
     bool file = fileWindowActive(s);
     m.itemsEnabled = file;
     m.filesOnlyChecked = file && !s.listShowsFolders;
-    if (s.activeKind == ActiveKind::Dir)
+    if (s.activeKind == app::ActiveKind::Dir)
         m.folderSize = s.treeHasSelection;
     else
         m.folderSize = file && s.listSelected > 0;

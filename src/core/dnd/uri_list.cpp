@@ -45,7 +45,7 @@ std::vector<std::string> decodeUriList(std::string_view text) {
         // Some programs end the data with a NUL, as if it were a C string.
         while (!line.empty() && (line.back() == '\r' || line.back() == '\0')) line.remove_suffix(1);
         if (line.empty() || line.front() == '#') continue;
-        if (auto path = pathOfFileUrl(line)) out.push_back(cleanPath(*path));
+        if (auto path = app::pathOfFileUrl(line)) out.push_back(app::cleanPath(*path));
     }
     return out;
 }

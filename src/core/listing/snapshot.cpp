@@ -37,13 +37,13 @@ std::vector<BranchNode> volumesSnapshot(const tree::TDirTree& tree) {
     return out;
 }
 
-ListSnapshot listSnapshot(const FileListModel& model, const std::string& folder,
-                          const std::vector<size_t>& rows, const ListFormat& fmt, bool autoWindow) {
+ListSnapshot listSnapshot(const lists::FileListModel& model, const std::string& folder,
+                          const std::vector<size_t>& rows, const lists::ListFormat& fmt, bool autoWindow) {
     ListSnapshot out;
     out.folder = folder;
     out.autoWindow = autoWindow;
     out.statusText =
-        folderStatusText(model.fileCount(), model.totalBytes(), model.folderCount(), fmt.thousandsSep);
+        lists::folderStatusText(model.fileCount(), model.totalBytes(), model.folderCount(), fmt.thousandsSep);
     auto dir = DirHandle::open(folder);
     out.rows.reserve(rows.size());
     for (size_t row : rows) {
@@ -54,16 +54,16 @@ ListSnapshot listSnapshot(const FileListModel& model, const std::string& folder,
             auto st = statAt(*dir, r.name, /*follow=*/true);
             r.isFolder = st.ok() && S_ISDIR(st->st_mode);
         }
-        r.size = model.cell(row, Cell::Size, fmt);
-        r.attributes = model.cell(row, Cell::Attributes, fmt);
-        r.modified = model.cell(row, Cell::Modified, fmt);
+        r.size = model.cell(row, lists::Cell::Size, fmt);
+        r.attributes = model.cell(row, lists::Cell::Attributes, fmt);
+        r.modified = model.cell(row, lists::Cell::Modified, fmt);
         out.rows.push_back(std::move(r));
     }
     return out;
 }
 
-ListSnapshot listSnapshot(const FileListModel& model, const std::string& folder, const ListFormat& fmt,
-                          bool autoWindow) {
+ListSnapshot listSnapshot(const lists::FileListModel& model, const std::string& folder,
+                          const lists::ListFormat& fmt, bool autoWindow) {
     std::vector<size_t> rows(model.size());
     std::iota(rows.begin(), rows.end(), size_t(0));
     return listSnapshot(model, folder, rows, fmt, autoWindow);

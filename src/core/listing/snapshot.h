@@ -22,10 +22,10 @@ std::vector<BranchNode> volumesSnapshot(const tree::TDirTree& tree);
 // the list formats them, and the window's file and byte count. Whether a row is a
 // folder is asked of the disk at the moment of saving, as the list's own cells
 // may be older than that.
-ListSnapshot listSnapshot(const FileListModel& model, const std::string& folder,
-                          const std::vector<size_t>& rows, const ListFormat& fmt, bool autoWindow);
+ListSnapshot listSnapshot(const lists::FileListModel& model, const std::string& folder,
+                          const std::vector<size_t>& rows, const lists::ListFormat& fmt, bool autoWindow);
 // The same for every row.
-ListSnapshot listSnapshot(const FileListModel& model, const std::string& folder, const ListFormat& fmt,
-                          bool autoWindow);
+ListSnapshot listSnapshot(const lists::FileListModel& model, const std::string& folder,
+                          const lists::ListFormat& fmt, bool autoWindow);
 
 }  // namespace arbel::listing

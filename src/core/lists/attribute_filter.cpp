@@ -1,6 +1,6 @@
 #include "core/lists/attribute_filter.h"
 
-namespace arbel {
+namespace arbel::lists {
 
 bool passesAttributeFilter(uint32_t attributes, const AttributeFilter& filter) {
     if (filter.all) return true;
@@ -9,4 +9,4 @@ bool passesAttributeFilter(uint32_t attributes, const AttributeFilter& filter) {
     return has != 0 || filter.plainAllowed;
 }
 
-}  // namespace arbel
+}  // namespace arbel::lists

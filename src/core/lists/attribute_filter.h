@@ -7,7 +7,7 @@
 
 #include "platform/attributes.h"
 
-namespace arbel {
+namespace arbel::lists {
 
 struct AttributeFilter {
     bool all = false;          // everything passes
@@ -20,4 +20,4 @@ struct AttributeFilter {
 // attribute it has is allowed, and one with none of them passes when plainAllowed.
 bool passesAttributeFilter(uint32_t attributes, const AttributeFilter& filter);
 
-}  // namespace arbel
+}  // namespace arbel::lists

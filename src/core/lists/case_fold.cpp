@@ -6,7 +6,7 @@
 #include "core/text/unicode_locale.h"
 #include "core/text/utf8.h"
 
-namespace arbel {
+namespace arbel::lists {
 
 void foldCaseInto(std::string_view text, std::string& out) {
     out.clear();
@@ -20,18 +20,18 @@ void foldCaseInto(std::string_view text, std::string& out) {
             continue;
         }
         char32_t cp;
-        std::size_t len = decodeUtf8(text, i, cp);
+        std::size_t len = text::decodeUtf8(text, i, cp);
         if (len == 0) {
             out.push_back(static_cast<char>(c));
             ++i;
             continue;
         }
-        if (!loc) loc = unicodeCtype();
+        if (!loc) loc = text::unicodeCtype();
         char32_t lower = loc ? static_cast<char32_t>(towlower_l(static_cast<wint_t>(cp), loc)) : cp;
         if (lower == cp) {
             out.append(text.substr(i, len));
         } else {
-            appendUtf8(lower, out);
+            text::appendUtf8(lower, out);
         }
         i += len;
     }
@@ -43,4 +43,4 @@ std::string foldCase(std::string_view text) {
     return out;
 }
 
-}  // namespace arbel
+}  // namespace arbel::lists

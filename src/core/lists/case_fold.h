@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
-namespace arbel {
+namespace arbel::lists {
 
 // Lower-cases every code point (Unicode simple mapping, independent of the
 // process locale, so results are the same on every machine and thread).
 std::string foldCase(std::string_view text);
 void foldCaseInto(std::string_view text, std::string& out);
 
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -5,7 +5,7 @@
 
 #include "core/lists/case_fold.h"
 
-namespace arbel {
+namespace arbel::lists {
 
 namespace {
 
@@ -54,4 +54,4 @@ void NameCollator::appendKey(std::string_view name, std::string& out) const {
     }
 }
 
-}  // namespace arbel
+}  // namespace arbel::lists

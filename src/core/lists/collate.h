@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace arbel {
+namespace arbel::lists {
 
 class NameCollator {
 public:
@@ -28,4 +28,4 @@ private:
     locale_t locale_ = nullptr;  // null: byte order of the folded name
 };
 
-}  // namespace arbel
+}  // namespace arbel::lists

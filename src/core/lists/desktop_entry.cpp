@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-namespace arbel {
+namespace arbel::lists {
 
 namespace {
 
@@ -57,4 +57,4 @@ std::string desktopEntryIcon(const std::string& path) {
     return {};
 }
 
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -4,10 +4,10 @@
 
 #include <string>
 
-namespace arbel {
+namespace arbel::lists {
 
 // The Icon= value of the first [Desktop Entry] group, or empty. Only a regular file is
 // read, and only its first 64 KiB: a FIFO named x.desktop never blocks the caller.
 std::string desktopEntryIcon(const std::string& path);
 
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -2,7 +2,7 @@
 
 #include "platform/attributes.h"
 
-namespace arbel {
+namespace arbel::lists {
 
 namespace {
 
@@ -94,4 +94,4 @@ std::string cellText(const Listing& l, const FileEntry& e, Cell cell, FileInfos 
     return {};
 }
 
-}  // namespace arbel
+}  // namespace arbel::lists

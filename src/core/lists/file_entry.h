@@ -10,7 +10,7 @@
 
 #include "core/lists/list_format.h"
 
-namespace arbel {
+namespace arbel::lists {
 
 // Attribute kinds a list may show (a set of bits).
 enum FileTypeBit : uint8_t {
@@ -90,4 +90,4 @@ std::string attributeCell(uint8_t attributes);
 std::string cellText(const Listing& l, const FileEntry& e, Cell cell, FileInfos columns,
                      const ListFormat& fmt);
 
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -1,6 +1,6 @@
 #include "core/lists/file_list_model.h"
 
-namespace arbel {
+namespace arbel::lists {
 
 namespace {
 
@@ -152,4 +152,4 @@ long FileListModel::findName(std::string_view name) const {
     return -1;
 }
 
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -14,7 +14,7 @@
 #include "core/lists/list_sort.h"
 #include "core/lists/masks.h"
 
-namespace arbel {
+namespace arbel::lists {
 
 class FileListModel {
 public:
@@ -104,4 +104,4 @@ private:
     std::shared_ptr<NameCollator> collator_;
 };
 
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -7,7 +7,7 @@
 #include "platform/attributes.h"
 #include "platform/dir.h"
 
-namespace arbel {
+namespace arbel::lists {
 
 namespace {
 
@@ -206,4 +206,4 @@ Result<std::size_t> addPath(Listing& listing, const std::string& path) {
     return listing.entries.size() - 1;
 }
 
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -15,7 +15,7 @@
 #include "platform/cancel.h"
 #include "platform/result.h"
 
-namespace arbel {
+namespace arbel::lists {
 
 struct ReadRequest {
     std::vector<std::string> folders;  // each ends in "/" (TPatternList form)
@@ -48,4 +48,4 @@ ReadOutcome readFolders(const ReadRequest& request, const CancelToken* cancel = 
 // the listing's folders) without filters. Returns the index of the new entry.
 Result<std::size_t> addPath(Listing& listing, const std::string& path);
 
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -10,7 +10,7 @@
 #include "platform/dir.h"
 #include "platform/volumes.h"
 
-namespace arbel {
+namespace arbel::lists {
 
 namespace {
 
@@ -198,4 +198,4 @@ std::string folderSizeReport(const std::string& path, const FolderSize& size, co
     return text;
 }
 
-}  // namespace arbel
+}  // namespace arbel::lists

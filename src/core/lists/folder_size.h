@@ -14,7 +14,7 @@
 #include "core/lists/list_format.h"
 #include "platform/cancel.h"
 
-namespace arbel {
+namespace arbel::lists {
 
 struct FolderSize {
     bool isFolder = false;   // the path named a folder (or a link to one) when counted
@@ -66,4 +66,4 @@ std::string formatFraction(uint64_t numerator, uint64_t denominator, int decimal
 // when it differs; and a last line when some folders could not be read.
 std::string folderSizeReport(const std::string& path, const FolderSize& size, const ListFormat& fmt);
 
-}  // namespace arbel
+}  // namespace arbel::lists

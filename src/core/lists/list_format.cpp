@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-namespace arbel {
+namespace arbel::lists {
 
 namespace {
 
@@ -129,4 +129,4 @@ std::string selectionText(uint64_t files, uint64_t bytes, uint64_t folders, std:
     return text + " selected";
 }
 
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace arbel {
+namespace arbel::lists {
 
 struct ListFormat {
     std::string thousandsSep = ",";
@@ -36,4 +36,4 @@ std::string folderStatusText(uint64_t files, uint64_t bytes, uint64_t folders, s
 // " nothing selected".
 std::string selectionText(uint64_t files, uint64_t bytes, uint64_t folders, std::string_view sep);
 
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <numeric>
 
-namespace arbel {
+namespace arbel::lists {
 
 namespace {
 
@@ -118,4 +118,4 @@ void sortListing(Listing& listing, SortOrder order, const NameCollator& collator
     listing.entries.swap(sorted);
 }
 
-}  // namespace arbel
+}  // namespace arbel::lists

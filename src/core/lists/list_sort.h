@@ -6,7 +6,7 @@
 #include "core/lists/collate.h"
 #include "core/lists/file_entry.h"
 
-namespace arbel {
+namespace arbel::lists {
 
 struct SortOrder {
     FileInfo column = FileInfo::Name;
@@ -21,4 +21,4 @@ bool applySortClick(SortOrder& order, FileInfo clicked, FileInfos columns);
 // Sorts the entries in place, once, with sort keys computed up front.
 void sortListing(Listing& listing, SortOrder order, const NameCollator& collator);
 
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -5,7 +5,7 @@
 #include "core/lists/case_fold.h"
 #include "core/text/utf8.h"
 
-namespace arbel {
+namespace arbel::lists {
 
 namespace {
 
@@ -101,13 +101,13 @@ bool MatchMask(std::string_view name, std::string_view pattern, bool exact) {
             starP = ++p;
             starN = n;
         } else if (p < pattern.size() && pattern[p] == '?') {
-            n += utf8SequenceLength(name, n);
+            n += text::utf8SequenceLength(name, n);
             ++p;
         } else if (p < pattern.size() && pattern[p] == name[n]) {
             ++n;
             ++p;
         } else if (starP != std::string_view::npos) {
-            starN += utf8SequenceLength(name, starN);
+            starN += text::utf8SequenceLength(name, starN);
             n = starN;
             p = starP;
         } else {
@@ -176,4 +176,4 @@ bool TPatternList::add(std::string_view folder) {
     return insertSorted(folders_, std::move(f));
 }
 
-}  // namespace arbel
+}  // namespace arbel::lists

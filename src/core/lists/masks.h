@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace arbel {
+namespace arbel::lists {
 
 // Patterns sorted case-insensitively, without duplicates.
 using MaskList = std::vector<std::string>;
@@ -63,4 +63,4 @@ private:
     std::vector<std::string> folders_;
 };
 
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -1,6 +1,6 @@
 #include "core/lists/path_label.h"
 
-namespace arbel {
+namespace arbel::lists {
 
 std::vector<std::string> splitPath(std::string_view text, std::string_view sep) {
     std::vector<std::string> parts;
@@ -61,4 +61,4 @@ std::string fitPath(std::string_view fileName, int width, const TextWidth& w, st
     return first + mid + dots + last;
 }
 
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace arbel {
+namespace arbel::lists {
 
 enum class TDirection { drFromLeft, drFromRight };
 
@@ -22,4 +22,4 @@ std::string fitPath(std::string_view fileName, int width, const TextWidth& measu
 // `FileName` split at the separator (an absolute path starts with an empty part).
 std::vector<std::string> splitPath(std::string_view fileName, std::string_view separator);
 
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -3,7 +3,7 @@
 #include "core/lists/list_format.h"
 #include "platform/volumes.h"
 
-namespace arbel {
+namespace arbel::lists {
 
 std::optional<uint64_t> freeBytes(const std::string& folder) {
     auto bytes = freeSpace(folder);
@@ -20,4 +20,4 @@ std::string whatdisk(const std::string& folder, std::string_view sep) {
     return bytes ? freeSpaceText(*bytes, sep) : std::string();
 }
 
-}  // namespace arbel
+}  // namespace arbel::lists

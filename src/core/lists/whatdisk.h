@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace arbel {
+namespace arbel::lists {
 
 // Bytes available to an unprivileged user (f_bavail * f_frsize), 64-bit.
 std::optional<uint64_t> freeBytes(const std::string& folder);
@@ -16,4 +16,4 @@ std::string freeSpaceText(uint64_t bytes, std::string_view sep);
 // The text for a folder; empty when its volume cannot be asked.
 std::string whatdisk(const std::string& folder, std::string_view sep = ",");
 
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -315,8 +315,8 @@ std::string withMonthNames(std::string_view p, int64_t seconds, const DateTimeFo
 }  // namespace
 
 std::string formatTimeField(int64_t seconds, const DateTimeFormat& fmt) {
-    return formatTime(seconds, withMonthNames(fourDigitYears(fmt.datePattern), seconds, fmt)) + "  " +
-           formatTime(seconds, fmt.timePattern);
+    return lists::formatTime(seconds, withMonthNames(fourDigitYears(fmt.datePattern), seconds, fmt)) + "  " +
+           lists::formatTime(seconds, fmt.timePattern);
 }
 
 std::optional<Timestamp> parseTimeField(std::string_view text, const DateTimeFormat& fmt) {

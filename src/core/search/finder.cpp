@@ -87,7 +87,7 @@ TMyFF::~TMyFF() = default;
 void TMyFF::setMask(std::string_view text) {
     // The finder's own expansion: unlike a folder window's mask, a "?" does not keep a
     // bare word from matching anywhere in the name.
-    BuildMaskList(text, masks_, /*expand=*/false);
+    lists::BuildMaskList(text, masks_, /*expand=*/false);
     for (std::string& p : masks_) {
         const bool star = p.find('*') != std::string::npos;
         const bool dot = p.find('.') != std::string::npos;
@@ -97,7 +97,7 @@ void TMyFF::setMask(std::string_view text) {
             p.push_back('*');
         }
     }
-    takesAll_ = MaskListTakesAll(masks_);
+    takesAll_ = lists::MaskListTakesAll(masks_);
 }
 
 void TMyFF::setSizeRange(uint64_t minimum, uint64_t maximum) {
@@ -303,7 +303,7 @@ struct TMyFF::Walk {
                 return true;
             }
             // Folders are never reported, so the name decides before any stat.
-            if (!ff.takesAll_ && !MatchesMaskList(e.name, ff.masks_)) return true;
+            if (!ff.takesAll_ && !lists::MatchesMaskList(e.name, ff.masks_)) return true;
 
             file.shown = type;
             if (type == EntryType::Link) {

@@ -56,7 +56,7 @@ public:
     // that does not end in "*" gets one ("ab*c" -> "ab*c*"). "*.*" finds every name,
     // extensionless ones included. Empty text: every name.
     void setMask(std::string_view text);
-    const MaskList& masks() const { return masks_; }
+    const lists::MaskList& masks() const { return masks_; }
 
     // Attribute bits a file may have (kAttr*); a file with any other bit is skipped.
     void setAttributes(uint32_t allowed) { excluded_ = ~allowed & kAllAttributes; }
@@ -97,7 +97,7 @@ private:
     friend struct Walk;
     bool cancelled() const { return token_ != nullptr && token_->cancelled(); }
 
-    MaskList masks_;
+    lists::MaskList masks_;
     bool takesAll_ = true;
     uint32_t excluded_ = 0;
     uint64_t sizeMin_ = 0, sizeMax_ = kNoLimit;

@@ -1,6 +1,6 @@
 #include "core/text/unicode_locale.h"
 
-namespace arbel {
+namespace arbel::text {
 
 locale_t unicodeCtype() {
     static locale_t loc = [] {
@@ -11,4 +11,4 @@ locale_t unicodeCtype() {
     return loc;
 }
 
-}  // namespace arbel
+}  // namespace arbel::text

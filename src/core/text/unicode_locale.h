@@ -6,9 +6,9 @@
 
 #include <locale.h>
 
-namespace arbel {
+namespace arbel::text {
 
 // The table, made once; null where the C library has no C.UTF-8 locale.
 locale_t unicodeCtype();
 
-}  // namespace arbel
+}  // namespace arbel::text

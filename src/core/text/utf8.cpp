@@ -1,6 +1,6 @@
 #include "core/text/utf8.h"
 
-namespace arbel {
+namespace arbel::text {
 
 std::size_t decodeUtf8(std::string_view s, std::size_t pos, char32_t& cp) {
     auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
@@ -52,4 +52,4 @@ void appendUtf8(char32_t cp, std::string& out) {
     }
 }
 
-}  // namespace arbel
+}  // namespace arbel::text

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace arbel {
+namespace arbel::text {
 
 // Decodes the sequence at s[pos] (pos < s.size()) into cp and returns its length, or
 // 0 when the bytes there are not one valid, shortest-form sequence (overlong forms,
@@ -21,4 +21,4 @@ std::size_t utf8SequenceLength(std::string_view s, std::size_t pos);
 // Appends a scalar value (not a surrogate, at most U+10FFFF) as UTF-8.
 void appendUtf8(char32_t cp, std::string& out);
 
-}  // namespace arbel
+}  // namespace arbel::text

@@ -50,7 +50,7 @@ inline constexpr TDriveTypes kAllDriveTypes = 0x3F;
 
 // The tree's attribute filter: a hidden, system or archive folder needs its kind
 // among `types`; a folder with none of those needs dtNormal. Read-only plays no part.
-AttributeFilter treeAttributeFilter(TDirTypes types);
+lists::AttributeFilter treeAttributeFilter(TDirTypes types);
 
 // The search record handed to an OnFindDir hook; Attr holds kAttr* bits (a folder
 // has kAttrDirectory).
@@ -251,7 +251,7 @@ private:
     std::string initialDirectory_;
     std::string currentDirectory_;
     TrashPlaces trash_;
-    NameCollator collator_;
+    lists::NameCollator collator_;
 };
 
 }  // namespace arbel::tree

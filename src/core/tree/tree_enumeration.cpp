@@ -17,8 +17,8 @@ struct TDirTree::Candidate {
     bool link = false;
 };
 
-AttributeFilter treeAttributeFilter(TDirTypes types) {
-    AttributeFilter f;
+lists::AttributeFilter treeAttributeFilter(TDirTypes types) {
+    lists::AttributeFilter f;
     f.all = types & dtAll;
     f.checked = kAttrHidden | kAttrSystem | kAttrArchive;
     if (types & dtHidden) f.allowed |= kAttrHidden;
@@ -58,7 +58,7 @@ std::vector<TDirTree::Candidate> TDirTree::enumerate(TreeNode* node, const DirHa
     const std::string volumeRoot = addSlash(node->volumeNode()->name_);
     const bool childPaths = needsChildPaths();
     const bool holdsMounts = volumeParents_.count(path) > 0;
-    const AttributeFilter filter = treeAttributeFilter(dirTypes_);
+    const lists::AttributeFilter filter = treeAttributeFilter(dirTypes_);
 
     auto accept = [&](std::string_view name, uint32_t attr, bool haveAttr) {
         if (holdsMounts && isHiddenVolumeMount(path, name)) return false;
@@ -69,7 +69,7 @@ std::vector<TDirTree::Candidate> TDirTree::enumerate(TreeNode* node, const DirHa
         }
         if (!(dirTypes_ & dtAll)) {
             if (!haveAttr) attr = attributesOf(path, name);
-            if (!passesAttributeFilter(attr, filter)) return false;
+            if (!lists::passesAttributeFilter(attr, filter)) return false;
         }
         return true;
     };

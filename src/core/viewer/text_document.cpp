@@ -73,7 +73,7 @@ bool fromUtf8(std::string_view s, std::u16string& out) {
     out.reserve(s.size());
     for (size_t i = 0; i < s.size();) {
         char32_t cp;
-        size_t len = decodeUtf8(s, i, cp);
+        size_t len = text::decodeUtf8(s, i, cp);
         if (len == 0) return false;
         if (cp >= 0x10000) {
             cp -= 0x10000;
@@ -109,7 +109,7 @@ std::string toUtf8(std::u16string_view text) {
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = 0xFFFD;
         }
-        appendUtf8(char32_t(cp), out);
+        text::appendUtf8(char32_t(cp), out);
     }
     return out;
 }

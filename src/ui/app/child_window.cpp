@@ -16,8 +16,8 @@ namespace arbel::ui {
 
 namespace {
 
-WindowId nextWindowId() {
-    static WindowId next = 1;
+app::WindowId nextWindowId() {
+    static app::WindowId next = 1;
     return next++;
 }
 
@@ -28,15 +28,15 @@ struct SystemItems {
     const char* saveCaption;
 };
 
-std::optional<SystemItems> systemItemsOf(ActiveKind kind) {
+std::optional<SystemItems> systemItemsOf(app::ActiveKind kind) {
     switch (kind) {
-        case ActiveKind::Dir:
+        case app::ActiveKind::Dir:
             return SystemItems{kTreeSaveSettings, kTreeRestoreDefault, "Save Settings"};
-        case ActiveKind::Auto:
+        case app::ActiveKind::Auto:
             return SystemItems{kAutoSaveSettings, kAutoRestoreDefault, "Save Settings"};
-        case ActiveKind::List:
+        case app::ActiveKind::List:
             return SystemItems{kListSaveSettings, kListRestoreDefault, "Save Settings"};
-        case ActiveKind::Viewer:
+        case app::ActiveKind::Viewer:
             return SystemItems{kViewerSaveLocation, kViewerRestoreDefault, "Save Location"};
         default:
             return std::nullopt;
@@ -44,8 +44,8 @@ std::optional<SystemItems> systemItemsOf(ActiveKind kind) {
 }
 
 // The caption icon of a kind; a subclass may set its own.
-QIcon kindIcon(ActiveKind kind) {
-    const bool viewer = kind == ActiveKind::Viewer;
+QIcon kindIcon(app::ActiveKind kind) {
+    const bool viewer = kind == app::ActiveKind::Viewer;
     const QString name = viewer ? QStringLiteral("text-x-generic") : QStringLiteral("folder");
     const QIcon fallback =
         QApplication::style()->standardIcon(viewer ? QStyle::SP_FileIcon : QStyle::SP_DirIcon);
@@ -54,7 +54,8 @@ QIcon kindIcon(ActiveKind kind) {
 
 }  // namespace
 
-ChildWindow::ChildWindow(Tmdimain& frame, ActiveKind kind) : frame_(frame), kind_(kind), id_(nextWindowId()) {
+ChildWindow::ChildWindow(Tmdimain& frame, app::ActiveKind kind)
+    : frame_(frame), kind_(kind), id_(nextWindowId()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(kindIcon(kind));
     // Ctrl+F4 belongs to the frame's "&Close"; the area's own shortcut would
@@ -78,7 +79,7 @@ void ChildWindow::setAutoViewer(bool on) {
 }
 
 QString ChildWindow::captionText() const {
-    return displayPath(captionFor(kind_, path_, autoViewer_));
+    return displayPath(app::captionFor(kind_, path_, autoViewer_));
 }
 
 void ChildWindow::updateCaption() {
@@ -91,15 +92,15 @@ void ChildWindow::updateCaption() {
 }
 
 void ChildWindow::ActivateForm() {
-    AppState& st = frame_.state();
+    app::AppState& st = frame_.state();
     // A folder window activated only to be refreshed becomes the current list
     // window and nothing else.
-    if (kind_ == ActiveKind::List && st.pendingUpdate == RefreshSignal::Rename) {
+    if (kind_ == app::ActiveKind::List && st.pendingUpdate == app::RefreshSignal::Rename) {
         frame_.setCurrentOf(kind_, this);
         return;
     }
     frame_.registry().touch(id_);
-    if (st.startupPhase && (kind_ == ActiveKind::Auto || kind_ == ActiveKind::List)) {
+    if (st.startupPhase && (kind_ == app::ActiveKind::Auto || kind_ == app::ActiveKind::List)) {
         frame_.rebuildWindowMenu();
         return;
     }
@@ -107,11 +108,12 @@ void ChildWindow::ActivateForm() {
     if (st.activeKind == kind_ && frame_.currentOf(kind_) == this) return;
     st.activeKind = kind_;
     frame_.setCurrentOf(kind_, this);
-    if (st.quietActivation == QuietActivation::None) frame_.findme();
-    const bool noDialog = st.activeDialog == DialogTag::None || (kind_ == ActiveKind::List && st.fromSearch);
+    if (st.quietActivation == app::QuietActivation::None) frame_.findme();
+    const bool noDialog =
+        st.activeDialog == app::DialogTag::None || (kind_ == app::ActiveKind::List && st.fromSearch);
     if (noDialog) {
-        if (kind_ == ActiveKind::Auto || kind_ == ActiveKind::List) frame_.onem();
-        if (kind_ == ActiveKind::Dir) frame_.dimem();
+        if (kind_ == app::ActiveKind::Auto || kind_ == app::ActiveKind::List) frame_.onem();
+        if (kind_ == app::ActiveKind::Dir) frame_.dimem();
         if (auto* panel = frame_.viewPanel()) syncViewControls(*panel);
     }
 }
@@ -120,16 +122,16 @@ QWidget* ChildWindow::mainControl() const {
     return widget();
 }
 
-void ChildWindow::refreshWindow(RefreshSignal, const std::string&) {}
+void ChildWindow::refreshWindow(app::RefreshSignal, const std::string&) {}
 
 void ChildWindow::syncViewControls(ViewPanel&) {}
 
 void ChildWindow::saveSettings() {
-    saveChildSettings(frame_.config(), kind_, isMaximized(), placementRect(), settingsExtras());
+    app::saveChildSettings(frame_.config(), kind_, isMaximized(), placementRect(), settingsExtras());
 }
 
 void ChildWindow::restoreDefault() {
-    restoreChildDefault(frame_.config(), kind_);
+    app::restoreChildDefault(frame_.config(), kind_);
 }
 
 QAction* ChildWindow::AppendToSystemMenu(const QString& caption, int id) {
@@ -151,9 +153,9 @@ void ChildWindow::systemCommand(int id) {
     });
 }
 
-Rect ChildWindow::placementRect() const {
+app::Rect ChildWindow::placementRect() const {
     const QRect g = geometry();
-    return Rect{g.top(), g.left(), g.width(), g.height()};
+    return app::Rect{g.top(), g.left(), g.width(), g.height()};
 }
 
 void ChildWindow::finishCreation() {
@@ -167,10 +169,10 @@ void ChildWindow::finishCreation() {
         AppendToSystemMenu(QStringLiteral("Restore Default"), items->restore);
     }
     const QSize client = area->viewport()->size();
-    if (childStartsMaximised(frame_.config(), kind_)) {
+    if (app::childStartsMaximised(frame_.config(), kind_)) {
         showMaximized();
     } else {
-        const Rect r = childPlacement(frame_.config(), kind_, client.width(), client.height());
+        const app::Rect r = childPlacement(frame_.config(), kind_, client.width(), client.height());
         setGeometry(QRect(int(r.left), int(r.top), int(std::max<int64_t>(r.width, 50)),
                           int(std::max<int64_t>(r.height, 30))));
         show();
@@ -188,7 +190,7 @@ void ChildWindow::closeEvent(QCloseEvent* event) {
         frame_.closingChild_ = wasClosing;
         return;
     }
-    if (frame_.state().viewerMode != ViewerMode::Closing) closingWork();
+    if (frame_.state().viewerMode != app::ViewerMode::Closing) closingWork();
     frame_.childClosed(this);
 }
 

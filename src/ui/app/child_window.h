@@ -40,12 +40,12 @@ enum SystemCommand : int {
 class ChildWindow : public QMdiSubWindow {
     Q_OBJECT
 public:
-    ChildWindow(Tmdimain& frame, ActiveKind kind);
+    ChildWindow(Tmdimain& frame, app::ActiveKind kind);
     ~ChildWindow() override;
 
     Tmdimain& frame() const { return frame_; }
-    WindowId windowId() const { return id_; }
-    ActiveKind kind() const { return kind_; }
+    app::WindowId windowId() const { return id_; }
+    app::ActiveKind kind() const { return kind_; }
 
     // The folder or file the window shows, as bytes. Setting it renews the
     // caption and the Window menu entry.
@@ -70,12 +70,12 @@ public:
     // `folder`, when given, is the folder the window is to show from now on
     // (the parent after its own folder went, the tree's folder for the auto
     // window); kinds that show no folder ignore it.
-    virtual void refreshWindow(RefreshSignal mode, const std::string& folder = {});
+    virtual void refreshWindow(app::RefreshSignal mode, const std::string& folder = {});
     // Step 6 of the activation: set the view panel from this window's list.
     virtual void syncViewControls(ViewPanel& panel);
 
     // What "Save Settings" stores besides the placement (style, folders, dirload).
-    virtual ChildExtras settingsExtras() const { return {}; }
+    virtual app::ChildExtras settingsExtras() const { return {}; }
     // The system-menu commands; the defaults store/clear this kind's keys.
     virtual void saveSettings();
     virtual void restoreDefault();
@@ -86,7 +86,7 @@ public:
     virtual void systemCommand(int id);
 
     // The placement of this window in the client area, for the settings keys.
-    Rect placementRect() const;
+    app::Rect placementRect() const;
 
 protected:
     // Registers with the frame, takes the stored or default placement (or
@@ -101,8 +101,8 @@ protected:
 private:
     friend class Tmdimain;
     Tmdimain& frame_;
-    const ActiveKind kind_;
-    const WindowId id_;
+    const app::ActiveKind kind_;
+    const app::WindowId id_;
     std::string path_;
     bool autoViewer_ = false;
     bool registered_ = false;

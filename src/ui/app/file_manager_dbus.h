@@ -27,7 +27,8 @@ inline constexpr char kFileManagerPath[] = "/org/freedesktop/FileManager1";
 
 // Paths to open, how, and the activation token of the program that asked
 // (empty when none), so the desktop lets the frame come to the front.
-using OpenHandler = std::function<void(std::vector<std::string> paths, ShowMode mode, const QString& token)>;
+using OpenHandler =
+    std::function<void(std::vector<std::string> paths, app::ShowMode mode, const QString& token)>;
 
 class FileManagerInterface : public QObject {
     Q_OBJECT

@@ -20,7 +20,7 @@ bool isEnter(QEvent* event) {
 
 }  // namespace
 
-OperationDialog::OperationDialog(Tmdimain& frame, DialogTag tag, const QString& objectName,
+OperationDialog::OperationDialog(Tmdimain& frame, app::DialogTag tag, const QString& objectName,
                                  const QString& title, Qt::WindowFlags extraFlags)
     : QDialog(&frame, Qt::Tool | extraFlags), frame_(frame), tag_(tag) {
     setAttribute(Qt::WA_DeleteOnClose);

@@ -31,7 +31,7 @@ class Tmdimain;
 class OperationDialog : public QDialog {
     Q_OBJECT
 public:
-    DialogTag tag() const { return tag_; }
+    app::DialogTag tag() const { return tag_; }
     // A job started by confirm() still runs.
     bool busy() const;
 
@@ -40,7 +40,7 @@ public slots:
     virtual void confirm() = 0;
 
 protected:
-    OperationDialog(Tmdimain& frame, DialogTag tag, const QString& objectName, const QString& title,
+    OperationDialog(Tmdimain& frame, app::DialogTag tag, const QString& objectName, const QString& title,
                     Qt::WindowFlags extraFlags = {});
     // The last line of the subclass's constructor.
     void finishCreation(QWidget* focusTarget);
@@ -64,7 +64,7 @@ protected:
 
 private:
     static void finddlogOf(Tmdimain& frame);
-    DialogTag tag_;
+    app::DialogTag tag_;
     QLineEdit* field_ = nullptr;
     QPushButton* button_ = nullptr;
     bool keepOpen_ = false;

@@ -33,7 +33,7 @@ QString ownActivationToken() {
 SingleInstance::SingleInstance(QDBusConnection bus, QObject* parent) : QObject(parent), bus_(std::move(bus)) {
     if (!bus_.isConnected()) return;
     qDBusRegisterMetaType<QByteArrayList>();
-    auto handler = [this](std::vector<std::string> paths, ShowMode mode, const QString& token) {
+    auto handler = [this](std::vector<std::string> paths, app::ShowMode mode, const QString& token) {
         open(std::move(paths), mode, token);
     };
     bus_.registerObject(QLatin1String(kInstancePath), new InstanceInterface(handler, this),
@@ -81,7 +81,7 @@ bool SingleInstance::handOver(const std::vector<std::string>& paths) {
 
 void SingleInstance::serve(Tmdimain& frame, std::vector<std::string> paths) {
     frame_ = &frame;
-    if (!paths.empty()) queue_.insert(queue_.begin(), Request{std::move(paths), ShowMode::Contents, {}});
+    if (!paths.empty()) queue_.insert(queue_.begin(), Request{std::move(paths), app::ShowMode::Contents, {}});
     if (bus_.isConnected()) {
         // Another Arbel (started without a path) or another file manager may
         // hold a name: wait in line, and take it over when it goes.
@@ -99,7 +99,7 @@ void SingleInstance::serve(Tmdimain& frame, std::vector<std::string> paths) {
     }
 }
 
-void SingleInstance::open(std::vector<std::string> paths, ShowMode mode, const QString& token) {
+void SingleInstance::open(std::vector<std::string> paths, app::ShowMode mode, const QString& token) {
     queue_.push_back(Request{std::move(paths), mode, token});
     if (frame_ && !frame_->startupPending()) drain();
 }
@@ -113,11 +113,11 @@ void SingleInstance::drain() {
 }
 
 void SingleInstance::openNow(const Request& request) {
-    const ResolvedTargets resolved = resolveTargets(request.paths, request.mode);
+    const app::ResolvedTargets resolved = resolveTargets(request.paths, request.mode);
     for (const std::string& path : resolved.missing)
         std::fprintf(stderr, "arbel: no such file or folder: %s\n", path.c_str());
     if (resolved.targets.empty()) return;
-    for (const OpenTarget& target : resolved.targets) {
+    for (const app::OpenTarget& target : resolved.targets) {
         if (!frame_) return;
         openFolderWindow(*frame_, target.folder, target.select);
     }

@@ -37,12 +37,12 @@ public:
     bool ownsInstanceName() const;
 
     // Opens folder windows for the paths (queued until the frame has started).
-    void open(std::vector<std::string> paths, ShowMode mode, const QString& token);
+    void open(std::vector<std::string> paths, app::ShowMode mode, const QString& token);
 
 private:
     struct Request {
         std::vector<std::string> paths;
-        ShowMode mode;
+        app::ShowMode mode;
         QString token;
     };
     void openNow(const Request& request);

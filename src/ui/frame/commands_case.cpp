@@ -21,8 +21,8 @@ void renameIt(Tmdimain& frame, commands::CaseMode mode) {
     if (!commands::gateOpen(commands::Command::ChangeCaseMenu, commandState(frame))) return;
     FileWindow* window = activeFileWindow(frame);
     if (!window) return;
-    AppState& st = frame.state();
-    const bool isAuto = st.activeKind == ActiveKind::Auto;
+    app::AppState& st = frame.state();
+    const bool isAuto = st.activeKind == app::ActiveKind::Auto;
     QPointer<FileWindow> remembered(window);
     const std::string folder = window->shownFolder();
     const std::vector<std::string> names = window->selectedNames();
@@ -46,8 +46,8 @@ void renameIt(Tmdimain& frame, commands::CaseMode mode) {
         changed = true;
         if (done->isFolder) {
             // The tree's selection handler must know the rename is ours.
-            std::optional<ScopedRefreshSignal> signal;
-            if (isAuto) signal.emplace(st, RefreshSignal::Lowercase);
+            std::optional<app::ScopedRefreshSignal> signal;
+            if (isAuto) signal.emplace(st, app::RefreshSignal::Lowercase);
             treeFolderRenamed(frame, joinPath(folder, done->oldName), done->newName);
         }
     }

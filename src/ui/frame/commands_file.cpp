@@ -31,7 +31,7 @@ bool shiftHeld() {
 
 // The tree's folder as the rename and shortcut dialogs take it.
 void takeTreeFolderAsRenameTarget(Tmdimain& frame) {
-    if (frame.state().fromSearch || frame.state().activeKind != ActiveKind::Dir) return;
+    if (frame.state().fromSearch || frame.state().activeKind != app::ActiveKind::Dir) return;
     if (Tmdisubdir* tree = treeTarget(frame)) frame.state().renameTarget = tree->selectedFolder();
 }
 

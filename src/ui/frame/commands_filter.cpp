@@ -44,20 +44,20 @@ void loadFilterBox(Tmdimain& frame) {
 
 void applyFilterBox(Tmdimain& frame) {
     ViewPanel& panel = *frame.viewPanel();
-    AppState& st = frame.state();
+    app::AppState& st = frame.state();
     const QString text = panel.maskedit->text();
     const std::string filter = bytesOf(text);
     {
         FrozenUpdates frozen(frame.clientArea());
-        if (st.activeKind == ActiveKind::Auto) {
-            if (auto* w = qobject_cast<FileWindow*>(frame.currentOf(ActiveKind::Auto))) {
+        if (st.activeKind == app::ActiveKind::Auto) {
+            if (auto* w = qobject_cast<FileWindow*>(frame.currentOf(app::ActiveKind::Auto))) {
                 // The same filter again: the auto-folder window is not read again.
                 if (filter == w->filter()) return;
-                ScopedRefreshSignal signal(st, RefreshSignal::Yes);
+                app::ScopedRefreshSignal signal(st, app::RefreshSignal::Yes);
                 w->setFilter(filter);
             }
-        } else if (st.activeKind == ActiveKind::List) {
-            if (auto* w = qobject_cast<FileWindow*>(frame.currentOf(ActiveKind::List))) {
+        } else if (st.activeKind == app::ActiveKind::List) {
+            if (auto* w = qobject_cast<FileWindow*>(frame.currentOf(app::ActiveKind::List))) {
                 w->setFilter(filter);
             }
         }

@@ -37,7 +37,7 @@ void Tmdimain::Selected1Click() {
             confirmDialog(openDialog(state_.activeDialog));
             return;
         case OpenAction::ClearPendingUpdate:
-            state_.pendingUpdate = RefreshSignal::None;
+            state_.pendingUpdate = app::RefreshSignal::None;
             return;
         case OpenAction::OpenSearchResult:
         case OpenAction::OpenFile:
@@ -51,14 +51,14 @@ void Tmdimain::Selected1Click() {
     }
     WaitCursor wait;
     // Opening from the tree leaves a signal that the tree's next activation clears.
-    if (state_.activeKind == ActiveKind::Dir || state_.activeKind == ActiveKind::Auto)
-        state_.pendingUpdate = RefreshSignal::Dc;
+    if (state_.activeKind == app::ActiveKind::Dir || state_.activeKind == app::ActiveKind::Auto)
+        state_.pendingUpdate = app::RefreshSignal::Dc;
     openFolderWindowQuietly(*this, route.path);
 }
 
 void Tmdimain::Directory1Click() {
     std::string viewerFile;
-    if (ChildWindow* viewer = currentOf(ActiveKind::Viewer)) viewerFile = viewer->shownPath();
+    if (ChildWindow* viewer = currentOf(app::ActiveKind::Viewer)) viewerFile = viewer->shownPath();
     const auto target =
         commands::openFolderTarget(commandState(*this), openInputs(*this), viewerFile, commandQueries());
     if (!target) return;
@@ -72,11 +72,11 @@ void Tmdimain::DirectoryAs1Click() {
 
 void Tmdimain::AutoDirectory1Click() {
     if (state_.autoWindowOpen) {
-        if (ChildWindow* w = currentOf(ActiveKind::Auto)) activateChild(w);
+        if (ChildWindow* w = currentOf(app::ActiveKind::Auto)) activateChild(w);
         return;
     }
-    const QuietActivation was = state_.quietActivation;
-    state_.quietActivation = QuietActivation::Yes;
+    const app::QuietActivation was = state_.quietActivation;
+    state_.quietActivation = app::QuietActivation::Yes;
     Tmdisubdir* tree = treeTarget(*this);
     std::string selected = tree ? tree->selectedFolder() : std::string();
     // Built in one step: assigning "/" after a possibly empty string trips

@@ -34,23 +34,23 @@ CommandHooks& commandHooks() {
 }
 
 FileWindow* commandFileWindow(const Tmdimain& frame) {
-    const ActiveKind kind =
-        frame.state().activeKind == ActiveKind::Auto ? ActiveKind::Auto : ActiveKind::List;
+    const app::ActiveKind kind =
+        frame.state().activeKind == app::ActiveKind::Auto ? app::ActiveKind::Auto : app::ActiveKind::List;
     return qobject_cast<FileWindow*>(frame.currentOf(kind));
 }
 
 FileWindow* activeFileWindow(const Tmdimain& frame) {
-    const ActiveKind kind = frame.state().activeKind;
-    if (kind != ActiveKind::Auto && kind != ActiveKind::List) return nullptr;
+    const app::ActiveKind kind = frame.state().activeKind;
+    if (kind != app::ActiveKind::Auto && kind != app::ActiveKind::List) return nullptr;
     return qobject_cast<FileWindow*>(frame.currentOf(kind));
 }
 
 Tmdisubdir* treeTarget(const Tmdimain& frame) {
-    return qobject_cast<Tmdisubdir*>(frame.currentOf(ActiveKind::Dir));
+    return qobject_cast<Tmdisubdir*>(frame.currentOf(app::ActiveKind::Dir));
 }
 
 Tfindform* searchWindow(const Tmdimain& frame) {
-    return qobject_cast<Tfindform*>(frame.openDialog(DialogTag::FindForm));
+    return qobject_cast<Tfindform*>(frame.openDialog(app::DialogTag::FindForm));
 }
 
 namespace {
@@ -110,11 +110,11 @@ commands::FileQueries commandQueries() {
 }
 
 ChildWindow* openFolderWindowQuietly(Tmdimain& frame, const std::string& folder) {
-    AppState& st = frame.state();
+    app::AppState& st = frame.state();
     ChildWindow* window = nullptr;
     {
-        const QuietActivation was = st.quietActivation;
-        st.quietActivation = QuietActivation::Yes;
+        const app::QuietActivation was = st.quietActivation;
+        st.quietActivation = app::QuietActivation::Yes;
         window = openFolderWindow(frame, folder);
         st.quietActivation = was;
     }
@@ -173,7 +173,7 @@ void selecting(Tmdimain& frame, bool filesOnly) {
     w->bytecount();
 }
 
-void sortCommand(Tmdimain& frame, FileInfo key) {
+void sortCommand(Tmdimain& frame, lists::FileInfo key) {
     if (FileWindow* w = commandFileWindow(frame)) w->sortBy(key);
 }
 
@@ -216,14 +216,14 @@ void wireCommandControls(Tmdimain& frame) {
     // The sort popup: Name, Ext, Size, Attribs, Date, -, Reverse.
     QMenu* popup = panel->PopupMenu1;
     QObject::connect(popup, &QMenu::aboutToShow, f, &Tmdimain::SortOrder1Click);
-    const FileInfo keys[] = {FileInfo::Name, FileInfo::DosExt, FileInfo::Size, FileInfo::Attributes,
-                             FileInfo::Modified};
+    const lists::FileInfo keys[] = {lists::FileInfo::Name, lists::FileInfo::DosExt, lists::FileInfo::Size,
+                                    lists::FileInfo::Attributes, lists::FileInfo::Modified};
     int i = 0;
     for (QAction* a : popup->actions()) {
         if (a->isSeparator()) continue;
         if (i < 5) {
             a->setCheckable(true);
-            const FileInfo key = keys[i++];
+            const lists::FileInfo key = keys[i++];
             QObject::connect(a, &QAction::triggered, f, [f, key] { sortCommand(*f, key); });
         } else {
             QObject::connect(a, &QAction::triggered, f, &Tmdimain::SortReverse1Click);

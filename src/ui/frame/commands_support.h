@@ -62,7 +62,7 @@ void renameIt(Tmdimain& frame, commands::CaseMode mode);
 // Sets the active file window's display style from the style button that is down.
 void viewbuts(Tmdimain& frame);
 // Sorts the command's file window by the key (the same key again reverses).
-void sortCommand(Tmdimain& frame, FileInfo key);
+void sortCommand(Tmdimain& frame, lists::FileInfo key);
 
 // Connects the view panel's controls and the menus' closing to the frame's
 // handlers. Called once from the frame's constructor.

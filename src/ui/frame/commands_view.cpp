@@ -27,9 +27,10 @@ void chooseStyle(Tmdimain& frame, DisplayStyle style) {
 }
 
 // The sort items in menu order: Name, Ext, Size, Flags (Attribs), Date.
-FileInfo sortKeyOfItem(int index) {
-    static const FileInfo keys[] = {FileInfo::Name, FileInfo::DosExt, FileInfo::Size, FileInfo::Attributes,
-                                    FileInfo::Modified};
+lists::FileInfo sortKeyOfItem(int index) {
+    static const lists::FileInfo keys[] = {lists::FileInfo::Name, lists::FileInfo::DosExt,
+                                           lists::FileInfo::Size, lists::FileInfo::Attributes,
+                                           lists::FileInfo::Modified};
     return keys[index];
 }
 
@@ -83,19 +84,19 @@ void Tmdimain::togglebutClick() {
 }
 
 void Tmdimain::SortName1Click() {
-    sortCommand(*this, FileInfo::Name);
+    sortCommand(*this, lists::FileInfo::Name);
 }
 void Tmdimain::SortExt1Click() {
-    sortCommand(*this, FileInfo::DosExt);
+    sortCommand(*this, lists::FileInfo::DosExt);
 }
 void Tmdimain::SortSize1Click() {
-    sortCommand(*this, FileInfo::Size);
+    sortCommand(*this, lists::FileInfo::Size);
 }
 void Tmdimain::SortFlags1Click() {
-    sortCommand(*this, FileInfo::Attributes);
+    sortCommand(*this, lists::FileInfo::Attributes);
 }
 void Tmdimain::SortDate1Click() {
-    sortCommand(*this, FileInfo::Modified);
+    sortCommand(*this, lists::FileInfo::Modified);
 }
 void Tmdimain::SortReverse1Click() {
     if (FileWindow* w = commandFileWindow(*this)) w->sortBy(w->sortKey());

@@ -20,13 +20,13 @@ void Tmdimain::refreshbutClick() {
     ChildWindow* w = currentOf(state_.activeKind);
     if (!w) return;
     std::unique_ptr<FrozenUpdates> frozen;
-    if (state_.activeKind != ActiveKind::Viewer) frozen = std::make_unique<FrozenUpdates>(clientArea());
+    if (state_.activeKind != app::ActiveKind::Viewer) frozen = std::make_unique<FrozenUpdates>(clientArea());
     switch (state_.activeKind) {
-        case ActiveKind::Auto:
-        case ActiveKind::List:
+        case app::ActiveKind::Auto:
+        case app::ActiveKind::List:
             w->refreshWindow(state_.pendingUpdate, w->shownPath());
             break;
-        case ActiveKind::Dir:
+        case app::ActiveKind::Dir:
             w->refreshWindow(state_.pendingUpdate);
             break;
         default:
@@ -44,27 +44,27 @@ void Tmdimain::twoClick() {
 void Tmdimain::Window1Click() {
     rebuildWindowMenu();
     FrameActions& a = actions();
-    a.action(FrameAction::Refresh)->setEnabled(state_.activeKind != ActiveKind::Viewer);
+    a.action(FrameAction::Refresh)->setEnabled(state_.activeKind != app::ActiveKind::Viewer);
     QAction* save = a.action(FrameAction::SaveToFileMenu);
     save->setEnabled(true);
     a.action(FrameAction::SaveSelected)->setEnabled(true);
     switch (state_.activeKind) {
-        case ActiveKind::Dir:
+        case app::ActiveKind::Dir:
             save->setText(QStringLiteral("&Save to file"));
             a.action(FrameAction::SaveSelected)->setText(QStringLiteral("&Selected Branch"));
             break;
-        case ActiveKind::Auto:
-        case ActiveKind::List:
+        case app::ActiveKind::Auto:
+        case app::ActiveKind::List:
             save->setText(QStringLiteral("&Save to file"));
             a.action(FrameAction::SaveSelected)->setText(QStringLiteral("&Selected Items"));
             if (FileWindow* w = activeFileWindow(*this))
                 a.action(FrameAction::SaveSelected)->setEnabled(!w->selectedNames().empty());
             break;
-        case ActiveKind::Viewer:
+        case app::ActiveKind::Viewer:
             save->setText(QStringLiteral("&Print"));
             a.action(FrameAction::SaveSelected)->setText(QStringLiteral("&Selected Text"));
             // A picture prints too, so only a viewer with nothing shown disables Print.
-            if (auto* v = qobject_cast<Tmdiview*>(currentOf(ActiveKind::Viewer))) {
+            if (auto* v = qobject_cast<Tmdiview*>(currentOf(app::ActiveKind::Viewer))) {
                 save->setEnabled(viewerPrintable(*v));
                 a.action(FrameAction::SaveSelected)->setEnabled(viewerHasSelectedText(*v));
             }

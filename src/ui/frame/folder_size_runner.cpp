@@ -31,7 +31,7 @@ FolderSizeRunner::FolderSizeRunner(Tmdimain& frame, Target target, ChildWindow* 
       frame_(frame),
       target_(target),
       window_(window),
-      job_(std::make_unique<FolderSizeJob>(std::move(folders))) {
+      job_(std::make_unique<lists::FolderSizeJob>(std::move(folders))) {
     running = this;
     start();
 }
@@ -98,11 +98,11 @@ void FolderSizeRunner::done(bool completed) {
 
 void FolderSizeRunner::showResult() {
     if (!window_) return;  // closed during the count: nothing to write into
-    const std::vector<FolderSize>& sizes = job_->results();
+    const std::vector<lists::FolderSize>& sizes = job_->results();
     if (target_ == Target::Tree) {
         if (sizes.empty()) return;
-        ListFormat fmt = TFileList::systemFormat();
-        const std::string text = folderSizeReport(job_->folders().front(), sizes.front(), fmt);
+        lists::ListFormat fmt = TFileList::systemFormat();
+        const std::string text = lists::folderSizeReport(job_->folders().front(), sizes.front(), fmt);
         showMessage(&frame_, displayPath(text));
         return;
     }
@@ -122,8 +122,8 @@ void FolderSizeRunner::showResult() {
 
 void startFolderSize(Tmdimain& frame) {
     if (FolderSizeRunner::current()) return;
-    AppState& st = frame.state();
-    if (st.activeKind == ActiveKind::Dir) {
+    app::AppState& st = frame.state();
+    if (st.activeKind == app::ActiveKind::Dir) {
         Tmdisubdir* tree = Tmdisubdir::of(frame);
         if (!tree) return;
         std::string folder = tree->selectedFolder();

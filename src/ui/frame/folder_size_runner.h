@@ -32,7 +32,7 @@ public:
     // Escape or the busy indicator: the worker stops at its next entry.
     void stop();
     bool stopped() const { return background_.cancelled(); }
-    const FolderSizeJob& job() const { return *job_; }
+    const lists::FolderSizeJob& job() const { return *job_; }
 
 signals:
     // The count is over and its result shown (completed) or dropped (stopped).
@@ -49,7 +49,7 @@ private:
     Tmdimain& frame_;
     Target target_;
     QPointer<ChildWindow> window_;
-    std::unique_ptr<FolderSizeJob> job_;
+    std::unique_ptr<lists::FolderSizeJob> job_;
     BackgroundJob background_;  // after job_: stops and joins the count before the job goes
     QPointer<QToolButton> indicator_;
     bool cursorSet_ = false;

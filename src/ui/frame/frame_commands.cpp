@@ -17,16 +17,17 @@ void Tmdimain::Exit1Click() {
 
 void Tmdimain::SaveSettings1Click() {
     const QPoint pos = this->pos();
-    const Rect rect{pos.y(), pos.x(), width(), height()};
-    reportWriteErrors(this, [&] { saveFrameSettings(*config_, isMaximized(), rect, state_.autoWindowOpen); });
+    const app::Rect rect{pos.y(), pos.x(), width(), height()};
+    reportWriteErrors(this,
+                      [&] { app::saveFrameSettings(*config_, isMaximized(), rect, state_.autoWindowOpen); });
 }
 
 void Tmdimain::RestoreDefault1Click() {
-    reportWriteErrors(this, [&] { restoreFrameDefault(*config_); });
+    reportWriteErrors(this, [&] { app::restoreFrameDefault(*config_); });
 }
 
 void Tmdimain::DefaultConfiguration1Click() {
-    if (reportWriteErrors(this, [&] { eraseWindowSettings(*config_); }))
+    if (reportWriteErrors(this, [&] { app::eraseWindowSettings(*config_); }))
         showMessage(this, QStringLiteral("You must restart Arbel for changes to take effect."));
 }
 

@@ -51,7 +51,7 @@ Tmdimain::Tmdimain(FrameOptions options, QWidget* parent)
     setWindowTitle(QStringLiteral("Arbel"));
 
     // Shared state: no child has been activated yet.
-    state_.activeKind = ActiveKind::First;
+    state_.activeKind = app::ActiveKind::First;
     config_ = std::make_unique<config::IniFile>(options_.configPath.empty() ? defaultConfigPath()
                                                                             : options_.configPath);
 
@@ -100,7 +100,7 @@ Tmdimain::Tmdimain(FrameOptions options, QWidget* parent)
 
 Tmdimain::~Tmdimain() {
     shuttingDown_ = true;
-    state_.viewerMode = ViewerMode::Closing;
+    state_.viewerMode = app::ViewerMode::Closing;
     // Children go while the registry and state they talk to still exist.
     for (QMdiSubWindow* w : ScrollBox1->subWindowList()) delete w;
     if (help_) delete help_;
@@ -108,7 +108,7 @@ Tmdimain::~Tmdimain() {
 }
 
 void Tmdimain::applyStartPlacement() {
-    const auto rect = frameStartPlacement(*config_);
+    const auto rect = app::frameStartPlacement(*config_);
     if (!rect) {
         // Fill the screen first, so the frame covers it even where no window
         // manager carries out the maximised state.
@@ -132,7 +132,7 @@ void Tmdimain::Timer1Timer() {
         FrozenUpdates frozen(ScrollBox1);
         if (options_.startupWindows) createStartupWindows();
         // The tree window becomes the active child.
-        if (ChildWindow* tree = currentOf(ActiveKind::Dir)) {
+        if (ChildWindow* tree = currentOf(app::ActiveKind::Dir)) {
             QPointer<ChildWindow> guard(tree);
             activateChild(tree);
         }
@@ -145,7 +145,7 @@ void Tmdimain::Timer1Timer() {
     // code says whether they are there.
     if (qEnvironmentVariableIsSet("ARBEL_QUIT_AFTER_START")) {
         QTimer::singleShot(0, this, [this] {
-            const bool started = isVisible() && currentOf(ActiveKind::Dir) != nullptr;
+            const bool started = isVisible() && currentOf(app::ActiveKind::Dir) != nullptr;
             std::fprintf(stderr, "Arbel %s\n", started ? "started" : "did not start");
             QCoreApplication::exit(started ? 0 : 1);
         });
@@ -154,14 +154,14 @@ void Tmdimain::Timer1Timer() {
 
 // ---------------------------------------------------------------- registry glue
 
-ChildWindow* Tmdimain::child(WindowId id) const {
+ChildWindow* Tmdimain::child(app::WindowId id) const {
     auto it = windows_.find(id);
     return it == windows_.end() ? nullptr : it->second.data();
 }
 
 QList<ChildWindow*> Tmdimain::children() const {
     QList<ChildWindow*> out;
-    for (WindowId id : registry_.windowOrder())
+    for (app::WindowId id : registry_.windowOrder())
         if (ChildWindow* w = child(id)) out.append(w);
     return out;
 }
@@ -171,18 +171,18 @@ ChildWindow* Tmdimain::activeChild() const {
     return id ? child(*id) : nullptr;
 }
 
-ChildWindow* Tmdimain::currentOf(ActiveKind kind) const {
+ChildWindow* Tmdimain::currentOf(app::ActiveKind kind) const {
     auto it = current_.find(kind);
     return it == current_.end() ? nullptr : it->second.data();
 }
 
-void Tmdimain::setCurrentOf(ActiveKind kind, ChildWindow* window) {
+void Tmdimain::setCurrentOf(app::ActiveKind kind, ChildWindow* window) {
     current_[kind] = window;
 }
 
 ChildWindow* Tmdimain::autoViewer() const {
     for (ChildWindow* w : children())
-        if (w->kind() == ActiveKind::Viewer && w->isAutoViewer()) return w;
+        if (w->kind() == app::ActiveKind::Viewer && w->isAutoViewer()) return w;
     return nullptr;
 }
 
@@ -190,7 +190,7 @@ void Tmdimain::childCreated(ChildWindow* window) {
     windows_[window->windowId()] = window;
     registry_.add({window->windowId(), window->kind(), window->shownPath(), window->isAutoViewer(),
                    window->captionText().toStdString()});
-    if (window->kind() == ActiveKind::Auto) state_.autoWindowOpen = true;
+    if (window->kind() == app::ActiveKind::Auto) state_.autoWindowOpen = true;
     if (!currentOf(window->kind())) setCurrentOf(window->kind(), window);
     rebuildWindowMenu();
 }
@@ -199,13 +199,13 @@ void Tmdimain::childClosed(ChildWindow* window) {
     window->registered_ = false;
     registry_.remove(window->windowId());
     windows_.erase(window->windowId());
-    if (window->kind() == ActiveKind::Auto && registry_.ofKind(ActiveKind::Auto).empty())
+    if (window->kind() == app::ActiveKind::Auto && registry_.ofKind(app::ActiveKind::Auto).empty())
         state_.autoWindowOpen = false;
-    if (window->kind() == ActiveKind::Viewer && window->isAutoViewer()) state_.autoViewerOn = false;
+    if (window->kind() == app::ActiveKind::Viewer && window->isAutoViewer()) state_.autoViewerOn = false;
     // The current window of the kind falls back to the kind's last activated one.
     if (currentOf(window->kind()) == window) {
         ChildWindow* fallback = nullptr;
-        for (WindowId id : registry_.activationOrder())
+        for (app::WindowId id : registry_.activationOrder())
             if (ChildWindow* w = child(id); w && w->kind() == window->kind()) fallback = w;
         setCurrentOf(window->kind(), fallback);
     }
@@ -242,7 +242,7 @@ void Tmdimain::activateChild(ChildWindow* window) {
         const bool was = activating_;
         activating_ = true;
         // A window activated only to be refreshed is not brought to the front.
-        if (state_.pendingUpdate == RefreshSignal::None && ScrollBox1->activeSubWindow() != window)
+        if (state_.pendingUpdate == app::RefreshSignal::None && ScrollBox1->activeSubWindow() != window)
             ScrollBox1->setActiveSubWindow(window);
         activating_ = was;
     }
@@ -260,14 +260,14 @@ void Tmdimain::onSubWindowActivated(QMdiSubWindow* sub) {
 
 QList<ChildWindow*> Tmdimain::windowsShowingFolder(const std::string& folder) const {
     QList<ChildWindow*> out;
-    for (WindowId id : registry_.showingFolder(folder))
+    for (app::WindowId id : registry_.showingFolder(folder))
         if (ChildWindow* w = child(id)) out.append(w);
     return out;
 }
 
 QList<ChildWindow*> Tmdimain::windowsAtOrBelow(const std::string& path) const {
     QList<ChildWindow*> out;
-    for (WindowId id : registry_.atOrBelow(path))
+    for (app::WindowId id : registry_.atOrBelow(path))
         if (ChildWindow* w = child(id)) out.append(w);
     return out;
 }
@@ -278,8 +278,8 @@ void Tmdimain::cappything(const std::string& folder) {
     FrozenUpdates frozen(ScrollBox1);
     for (ChildWindow* w : targets) {
         QPointer<ChildWindow> guard(w);
-        ScopedRefreshSignal signal(state_, RefreshSignal::DelUpdate);
-        if (guard) guard->refreshWindow(RefreshSignal::DelUpdate, folder);
+        app::ScopedRefreshSignal signal(state_, app::RefreshSignal::DelUpdate);
+        if (guard) guard->refreshWindow(app::RefreshSignal::DelUpdate, folder);
     }
 }
 
@@ -291,11 +291,11 @@ void Tmdimain::rebuildWindowMenu() {
         a->deleteLater();
     }
     windowEntries_.clear();
-    for (const WindowMenuEntry& e : registry_.menuEntries()) {
+    for (const app::WindowMenuEntry& e : registry_.menuEntries()) {
         auto* a = new QAction(QString::fromStdString(e.label), menu);
         a->setCheckable(true);
         a->setChecked(e.checked);
-        const WindowId id = e.id;
+        const app::WindowId id = e.id;
         connect(a, &QAction::triggered, this, [this, id] {
             if (ChildWindow* w = child(id)) activateChild(w);
         });
@@ -314,20 +314,21 @@ void Tmdimain::findme() {
             searchResults_->setFocus();
             return;
         }
-        if (auto it = dialogs_.find(DialogTag::FindForm); it != dialogs_.end() && it->second.focusTarget) {
+        if (auto it = dialogs_.find(app::DialogTag::FindForm);
+            it != dialogs_.end() && it->second.focusTarget) {
             it->second.focusTarget->setFocus();
             return;
         }
     }
     ChildWindow* w = nullptr;
     switch (state_.activeKind) {
-        case ActiveKind::Auto:
-        case ActiveKind::List:
+        case app::ActiveKind::Auto:
+        case app::ActiveKind::List:
             w = currentOf(state_.activeKind);
             onem();
             break;
-        case ActiveKind::Dir:
-            w = currentOf(ActiveKind::Dir);
+        case app::ActiveKind::Dir:
+            w = currentOf(app::ActiveKind::Dir);
             dimem();
             break;
         default:
@@ -353,7 +354,7 @@ void Tmdimain::finddlog() {
 
 void Tmdimain::dlgback() {
     if (state_.fromSearch) {
-        if (QWidget* search = openDialog(DialogTag::FindForm)) search->activateWindow();
+        if (QWidget* search = openDialog(app::DialogTag::FindForm)) search->activateWindow();
     } else if (ChildWindow* w = currentOf(state_.activeKind)) {
         activateWindow();
         activateChild(w);
@@ -361,25 +362,26 @@ void Tmdimain::dlgback() {
     findme();
 }
 
-void Tmdimain::dialogOpened(DialogTag tag, QWidget* dialog, QWidget* focusTarget) {
+void Tmdimain::dialogOpened(app::DialogTag tag, QWidget* dialog, QWidget* focusTarget) {
     dialogs_[tag] = {dialog, focusTarget};
     state_.activeDialog = tag;
-    if (tag == DialogTag::FindForm) state_.fromSearch = true;
+    if (tag == app::DialogTag::FindForm) state_.fromSearch = true;
 }
 
-void Tmdimain::setDialogFocusTarget(DialogTag tag, QWidget* focusTarget) {
+void Tmdimain::setDialogFocusTarget(app::DialogTag tag, QWidget* focusTarget) {
     if (auto it = dialogs_.find(tag); it != dialogs_.end()) it->second.focusTarget = focusTarget;
 }
 
-void Tmdimain::dialogClosed(DialogTag tag) {
+void Tmdimain::dialogClosed(app::DialogTag tag) {
     dialogs_.erase(tag);
-    if (tag == DialogTag::FindForm) state_.fromSearch = false;
-    const bool searchOpen = dialogs_.count(DialogTag::FindForm) && dialogs_[DialogTag::FindForm].dialog;
-    state_.activeDialog = searchOpen ? DialogTag::FindForm : DialogTag::None;
+    if (tag == app::DialogTag::FindForm) state_.fromSearch = false;
+    const bool searchOpen =
+        dialogs_.count(app::DialogTag::FindForm) && dialogs_[app::DialogTag::FindForm].dialog;
+    state_.activeDialog = searchOpen ? app::DialogTag::FindForm : app::DialogTag::None;
     if (!shuttingDown_) dlgback();
 }
 
-QWidget* Tmdimain::openDialog(DialogTag tag) const {
+QWidget* Tmdimain::openDialog(app::DialogTag tag) const {
     auto it = dialogs_.find(tag);
     return it == dialogs_.end() ? nullptr : it->second.dialog.data();
 }
@@ -399,7 +401,7 @@ HelpWindow* Tmdimain::helpWindow() {
 bool Tmdimain::eventFilter(QObject* watched, QEvent* event) {
     // A click on the empty client area closes an open delete dialog.
     if (watched == ScrollBox1->viewport() && event->type() == QEvent::MouseButtonPress)
-        if (QWidget* deleter = openDialog(DialogTag::Delete)) deleter->close();
+        if (QWidget* deleter = openDialog(app::DialogTag::Delete)) deleter->close();
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -407,14 +409,14 @@ bool Tmdimain::eventFilter(QObject* watched, QEvent* event) {
 
 void Tmdimain::closeEvent(QCloseEvent* event) {
     // FormCloseQuery: refused while a modeless dialog is open.
-    if (state_.activeDialog != DialogTag::None) {
+    if (state_.activeDialog != app::DialogTag::None) {
         event->ignore();
         showMessage(this, QStringLiteral("You must close all dialogs before exiting."));
         return;
     }
     // Only an accepted close tells the children to skip their close-time work;
     // a refused one must leave them working normally.
-    state_.viewerMode = ViewerMode::Closing;
+    state_.viewerMode = app::ViewerMode::Closing;
     if (help_) help_->close();
     event->accept();
 }

@@ -52,10 +52,10 @@ public:
     static Tmdimain* instance();
 
     // ---- shared pieces ----
-    AppState& state() { return state_; }
-    const AppState& state() const { return state_; }
-    WindowRegistry& registry() { return registry_; }
-    const WindowRegistry& registry() const { return registry_; }
+    app::AppState& state() { return state_; }
+    const app::AppState& state() const { return state_; }
+    app::WindowRegistry& registry() { return registry_; }
+    const app::WindowRegistry& registry() const { return registry_; }
     config::IniFile& config() { return *config_; }
     QMdiArea* clientArea() const { return ScrollBox1; }
     FrameActions& actions() const { return *actions_; }
@@ -70,13 +70,13 @@ public:
     bool startupPending() const { return Timer1.isActive(); }
 
     // ---- child windows (the registry glue) ----
-    ChildWindow* child(WindowId id) const;
+    ChildWindow* child(app::WindowId id) const;
     QList<ChildWindow*> children() const;  // creation order
     ChildWindow* activeChild() const;      // last in activation order
     // The current window of a kind (mdisubdir, autodirview,
     // mdisublist, mdiview): the one of that kind activated last.
-    ChildWindow* currentOf(ActiveKind kind) const;
-    void setCurrentOf(ActiveKind kind, ChildWindow* window);
+    ChildWindow* currentOf(app::ActiveKind kind) const;
+    void setCurrentOf(app::ActiveKind kind, ChildWindow* window);
     // The auto viewer, when it exists.
     ChildWindow* autoViewer() const;
     // Makes the window the active child and runs its ActivateForm.
@@ -101,12 +101,12 @@ public:
     // A modeless dialog (or the search window, DialogTag::FindForm) opened:
     // sets ActiveDialog (and FromSearch for the search window) and remembers
     // the control finddlog() focuses.
-    void dialogOpened(DialogTag tag, QWidget* dialog, QWidget* focusTarget);
-    void setDialogFocusTarget(DialogTag tag, QWidget* focusTarget);
+    void dialogOpened(app::DialogTag tag, QWidget* dialog, QWidget* focusTarget);
+    void setDialogFocusTarget(app::DialogTag tag, QWidget* focusTarget);
     // The dialog closed: ActiveDialog is cleared, or set back to FindForm while
     // the search window stays open; then dlgback().
-    void dialogClosed(DialogTag tag);
-    QWidget* openDialog(DialogTag tag) const;
+    void dialogClosed(app::DialogTag tag);
+    QWidget* openDialog(app::DialogTag tag) const;
     // The search window's result list: findme() focuses it while FromSearch is
     // set (finddlog() focuses the search window's own focus target).
     void setSearchResults(QWidget* resultList) { searchResults_ = resultList; }
@@ -211,7 +211,7 @@ public slots:
     void selectbutRightClick();
 
     // Ctrl+Tab / Ctrl+Shift+Tab and the tool-bar background.
-    void switcher(SwitchDirection direction);
+    void switcher(app::SwitchDirection direction);
     // The deferred start, one tick after the frame is shown.
     void Timer1Timer();
 
@@ -234,16 +234,16 @@ private:
     void applyStartPlacement();
 
     FrameOptions options_;
-    AppState state_;
-    WindowRegistry registry_;
+    app::AppState state_;
+    app::WindowRegistry registry_;
     std::unique_ptr<config::IniFile> config_;
-    std::map<WindowId, QPointer<ChildWindow>> windows_;
-    std::map<ActiveKind, QPointer<ChildWindow>> current_;
+    std::map<app::WindowId, QPointer<ChildWindow>> windows_;
+    std::map<app::ActiveKind, QPointer<ChildWindow>> current_;
     struct OpenDialog {
         QPointer<QWidget> dialog;
         QPointer<QWidget> focusTarget;
     };
-    std::map<DialogTag, OpenDialog> dialogs_;
+    std::map<app::DialogTag, OpenDialog> dialogs_;
     bool activating_ = false;    // our own activation is running
     bool closingChild_ = false;  // a child is closing: the area's own pick is ignored
     bool shuttingDown_ = false;  // the frame is being destroyed

@@ -43,9 +43,9 @@ std::optional<Built> buildTreeListing(Tmdimain& frame, listing::SaveScope scope)
 }
 
 std::optional<Built> buildFileListing(FileWindow& window, listing::SaveScope scope) {
-    const FileListModel& model = window.fileList().core();
-    const ListFormat& fmt = window.fileList().format();
-    const bool autoWindow = window.kind() == ActiveKind::Auto;
+    const lists::FileListModel& model = window.fileList().core();
+    const lists::ListFormat& fmt = window.fileList().format();
+    const bool autoWindow = window.kind() == app::ActiveKind::Auto;
     Built b{window.shownFolder(), listing::kListFileName, {}};
     listing::ListSnapshot snap;
     if (scope == listing::SaveScope::Selected) {
@@ -62,10 +62,10 @@ std::optional<Built> buildFileListing(FileWindow& window, listing::SaveScope sco
 }  // namespace
 
 std::string saveWindowToFile(Tmdimain& frame, listing::SaveScope scope) {
-    AppState& st = frame.state();
+    app::AppState& st = frame.state();
     const bool selected = scope == listing::SaveScope::Selected;
-    if (st.activeKind == ActiveKind::Viewer) {
-        if (auto* viewer = qobject_cast<Tmdiview*>(frame.currentOf(ActiveKind::Viewer)))
+    if (st.activeKind == app::ActiveKind::Viewer) {
+        if (auto* viewer = qobject_cast<Tmdiview*>(frame.currentOf(app::ActiveKind::Viewer)))
             printViewer(*viewer, selected);
         return {};
     }
@@ -73,7 +73,7 @@ std::string saveWindowToFile(Tmdimain& frame, listing::SaveScope scope) {
     QWidget* parent = &frame;
     {
         WaitCursor wait;
-        if (st.activeKind == ActiveKind::Dir) {
+        if (st.activeKind == app::ActiveKind::Dir) {
             built = buildTreeListing(frame, scope);
         } else if (FileWindow* w = activeFileWindow(frame)) {
             if (selected && w->listView().selectedRows().empty()) return {};
@@ -92,8 +92,8 @@ std::string saveWindowToFile(Tmdimain& frame, listing::SaveScope scope) {
         return {};
     }
     frame.cappything(built->folder);
-    const QuietActivation was = st.quietActivation;
-    st.quietActivation = QuietActivation::MaxMe;
+    const app::QuietActivation was = st.quietActivation;
+    st.quietActivation = app::QuietActivation::MaxMe;
     Tmdiview* viewer = openFileViewer(frame, *written);
     st.quietActivation = was;
     if (viewer) viewer->showMaximized();

@@ -11,7 +11,7 @@ namespace arbel::ui {
 // "auto" is set in section "windows", the auto-folder window opens.
 void Tmdimain::createStartupWindows() {
     new Tmdisubdir(*this);
-    if (autoWindowAtStart(config())) AutoDirectory1Click();
+    if (app::autoWindowAtStart(config())) AutoDirectory1Click();
 }
 
 }  // namespace arbel::ui

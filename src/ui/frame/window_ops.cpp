@@ -14,7 +14,7 @@ void Tmdimain::Organize1Click() {
     const QSize client = ScrollBox1->viewport()->size();
     {
         FrozenUpdates frozen(ScrollBox1);
-        for (const ArrangedWindow& placed :
+        for (const app::ArrangedWindow& placed :
              arrangePlan(registry_, *config_, client.width(), client.height())) {
             ChildWindow* w = child(placed.id);
             if (!w) continue;
@@ -31,21 +31,21 @@ void Tmdimain::Close1Click() {
     if (ChildWindow* w = currentOf(state_.activeKind)) w->close();
 }
 
-void Tmdimain::switcher(SwitchDirection direction) {
+void Tmdimain::switcher(app::SwitchDirection direction) {
     if (const auto id = registry_.switchTarget(state_.activeKind, direction))
         if (ChildWindow* w = child(*id)) activateChild(w);
 }
 
 void Tmdimain::next1Click() {
-    switcher(SwitchDirection::Next);
+    switcher(app::SwitchDirection::Next);
 }
 
 void Tmdimain::previous1Click() {
-    switcher(SwitchDirection::Previous);
+    switcher(app::SwitchDirection::Previous);
 }
 
 void Tmdimain::ashpanMouseDown(Qt::MouseButton button) {
-    switcher(button == Qt::RightButton ? SwitchDirection::Previous : SwitchDirection::Next);
+    switcher(button == Qt::RightButton ? app::SwitchDirection::Previous : app::SwitchDirection::Next);
 }
 
 void Tmdimain::windClick(std::size_t number) {

@@ -77,7 +77,7 @@ QString TypeIconCache::cacheKey(const std::string& path, const QString& contentT
 }
 
 QString TypeIconCache::desktopEntryIcon(const std::string& path) {
-    return QString::fromStdString(arbel::desktopEntryIcon(path));
+    return QString::fromStdString(arbel::lists::desktopEntryIcon(path));
 }
 
 QIcon TypeIconCache::file(const std::string& path, const QString& contentType) {

@@ -7,11 +7,11 @@
 
 namespace arbel::ui {
 
-Tautodirview::Tautodirview(Tmdimain& frame, std::string folder) : FileWindow(frame, ActiveKind::Auto) {
+Tautodirview::Tautodirview(Tmdimain& frame, std::string folder) : FileWindow(frame, app::ActiveKind::Auto) {
     applyStoredSettings(config::keys::AutoStyle, config::keys::AutoFolder);
-    AppState& st = frame.state();
+    app::AppState& st = frame.state();
     st.autoWindowOpen = true;
-    updateWith(RefreshSignal::CaptionUpdate, folder);
+    updateWith(app::RefreshSignal::CaptionUpdate, folder);
     finishCreation();
 }
 
@@ -20,12 +20,12 @@ void Tautodirview::ActivateForm() {
     FileWindow::ActivateForm();
 }
 
-void Tautodirview::updateWith(RefreshSignal mode, const std::string& target) {
-    AppState& st = frame().state();
+void Tautodirview::updateWith(app::RefreshSignal mode, const std::string& target) {
+    app::AppState& st = frame().state();
     if (!st.autoWindowOpen) return;
     std::optional<FrozenUpdates> frozen;
     if (!st.startupPhase) frozen.emplace(frame().clientArea());
-    if (mode == RefreshSignal::None && frame().child(windowId()) == this) raise();
+    if (mode == app::RefreshSignal::None && frame().child(windowId()) == this) raise();
     const std::string folder = target.empty() ? shownFolder() : target;
     setShownPath(folder);
     setUpEnabled(!atVolumeRoot(folder));

@@ -14,7 +14,7 @@ public:
     void ActivateForm() override;
 
 protected:
-    void updateWith(RefreshSignal mode, const std::string& folder = {}) override;
+    void updateWith(app::RefreshSignal mode, const std::string& folder = {}) override;
 };
 
 }  // namespace arbel::ui

@@ -12,10 +12,10 @@ namespace arbel::ui {
 
 struct TFileList::Job {
     uint64_t generation = 0;
-    ReadRequest request;
-    SortOrder order;
+    lists::ReadRequest request;
+    lists::SortOrder order;
     std::atomic<uint64_t> seen{0};
-    ReadOutcome outcome;
+    lists::ReadOutcome outcome;
     std::optional<uint64_t> freeBytes;
 };
 
@@ -25,28 +25,28 @@ namespace {
 const char* const kHeaders[TFileList::ColumnCount] = {"     Name", " Ext", " Size", "Attrib",
                                                       "Modified",  "",     "",      ""};
 
-Cell cellOfColumn(int column) {
+lists::Cell cellOfColumn(int column) {
     switch (column) {
         case TFileList::ColExt:
-            return Cell::Extension;
+            return lists::Cell::Extension;
         case TFileList::ColSize:
-            return Cell::Size;
+            return lists::Cell::Size;
         case TFileList::ColAttrib:
-            return Cell::Attributes;
+            return lists::Cell::Attributes;
         case TFileList::ColModified:
-            return Cell::Modified;
+            return lists::Cell::Modified;
         case TFileList::ColSortKey:
-            return Cell::ModifiedKey;
+            return lists::Cell::ModifiedKey;
         case TFileList::ColSizeKey:
-            return Cell::SizeKey;
+            return lists::Cell::SizeKey;
         default:
-            return Cell::EndMark;
+            return lists::Cell::EndMark;
     }
 }
 
 // Icons by content type through the program's type icon cache; a link gets
 // the icon of what it points to.
-QIcon typeIcon(const FileEntry& e, const std::string& path) {
+QIcon typeIcon(const lists::FileEntry& e, const std::string& path) {
     return e.isFolder() ? iconForFolder() : iconForFile(path);
 }
 
@@ -72,9 +72,9 @@ void TFileList::setIconSource(IconSource source) {
     if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
 }
 
-ListFormat TFileList::systemFormat() {
+lists::ListFormat TFileList::systemFormat() {
     QLocale loc = QLocale::system();
-    ListFormat f;
+    lists::ListFormat f;
     f.thousandsSep = loc.groupSeparator().toStdString();
     f.decimalPoint = loc.decimalPoint().toStdString();
     f.datePattern = loc.dateFormat(QLocale::ShortFormat).toStdString();
@@ -84,7 +84,7 @@ ListFormat TFileList::systemFormat() {
     return f;
 }
 
-void TFileList::setFormat(ListFormat format) {
+void TFileList::setFormat(lists::ListFormat format) {
     format_ = std::move(format);
     if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
 }
@@ -100,7 +100,7 @@ int TFileList::columnCount(const QModelIndex& parent) const {
 QVariant TFileList::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
     const auto row = static_cast<std::size_t>(index.row());
-    const FileEntry& e = core_.entry(row);
+    const lists::FileEntry& e = core_.entry(row);
     switch (role) {
         case Qt::DisplayRole:
             if (index.column() == ColName) return ui::displayName(core_.name(row));
@@ -156,7 +156,7 @@ void TFileList::rereadNow() {
     beginResetModel();
     core_.reread();
     endResetModel();
-    freeBytes_ = core_.folders().empty() ? std::nullopt : freeBytes(core_.folders().folders().front());
+    freeBytes_ = core_.folders().empty() ? std::nullopt : lists::freeBytes(core_.folders().folders().front());
     emit readFinished(false);
 }
 
@@ -177,10 +177,11 @@ void TFileList::rereadAsync() {
 
     reader_.start(
         [job](JobContext& context) {
-            job->outcome =
-                readFolders(job->request, &context.cancelToken(), [&](uint64_t n) { job->seen.store(n); });
-            if (!job->outcome.cancelled) FileListModel::sortOutcome(job->outcome, job->order);
-            if (!job->request.folders.empty()) job->freeBytes = freeBytes(job->request.folders.front());
+            job->outcome = lists::readFolders(job->request, &context.cancelToken(),
+                                              [&](uint64_t n) { job->seen.store(n); });
+            if (!job->outcome.cancelled) lists::FileListModel::sortOutcome(job->outcome, job->order);
+            if (!job->request.folders.empty())
+                job->freeBytes = lists::freeBytes(job->request.folders.front());
         },
         [this, job] { finishJob(job); });
 }
@@ -192,7 +193,7 @@ void TFileList::finishJob(const std::shared_ptr<Job>& job) {
     beginResetModel();
     if (cancelled) {
         // What was read so far stays listed, in order.
-        FileListModel::sortOutcome(job->outcome, job->order);
+        lists::FileListModel::sortOutcome(job->outcome, job->order);
     }
     core_.adopt(std::move(job->outcome), true);
     freeBytes_ = job->freeBytes;
@@ -210,26 +211,26 @@ void TFileList::waitForRead() {
     reader_.wait();
 }
 
-FileInfo TFileList::infoOfColumn(int column) {
+lists::FileInfo TFileList::infoOfColumn(int column) {
     switch (column) {
         case ColName:
-            return FileInfo::Name;
+            return lists::FileInfo::Name;
         case ColExt:
-            return FileInfo::DosExt;
+            return lists::FileInfo::DosExt;
         case ColSize:
-            return FileInfo::Size;
+            return lists::FileInfo::Size;
         case ColAttrib:
-            return FileInfo::Attributes;
+            return lists::FileInfo::Attributes;
         case ColModified:
-            return FileInfo::Modified;
+            return lists::FileInfo::Modified;
         default:
-            return FileInfo::All;
+            return lists::FileInfo::All;
     }
 }
 
-void TFileList::sortByInfo(FileInfo info) {
-    SortOrder before = core_.sortOrder();
-    SortOrder after = before;
+void TFileList::sortByInfo(lists::FileInfo info) {
+    lists::SortOrder before = core_.sortOrder();
+    lists::SortOrder after = before;
     if (!applySortClick(after, info, core_.viewColumns())) return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     QModelIndexList from = persistentIndexList();
@@ -262,25 +263,25 @@ int TFileList::addFile(const std::string& path) {
 
 void TFileList::setFolderSize(int row, uint64_t bytes) {
     if (row < 0 || row >= rowCount()) return;
-    FileEntry& e = core_.entry(static_cast<std::size_t>(row));
+    lists::FileEntry& e = core_.entry(static_cast<std::size_t>(row));
     if (!e.isFolder()) return;
     e.size = bytes;
-    e.flags |= kEntrySizeKnown;
+    e.flags |= lists::kEntrySizeKnown;
     emit dataChanged(index(row, ColSize), index(row, ColSize));
 }
 
 void TFileList::setDragMark(int row, bool on) {
     if (row < 0) {
         for (std::size_t r = 0; r < core_.size(); ++r)
-            core_.entry(r).flags &= static_cast<uint8_t>(~kEntryDragMark);
+            core_.entry(r).flags &= static_cast<uint8_t>(~lists::kEntryDragMark);
         return;
     }
     if (row >= rowCount()) return;
-    FileEntry& e = core_.entry(static_cast<std::size_t>(row));
+    lists::FileEntry& e = core_.entry(static_cast<std::size_t>(row));
     if (on) {
-        e.flags |= kEntryDragMark;
+        e.flags |= lists::kEntryDragMark;
     } else {
-        e.flags &= static_cast<uint8_t>(~kEntryDragMark);
+        e.flags &= static_cast<uint8_t>(~lists::kEntryDragMark);
     }
 }
 

@@ -43,7 +43,7 @@ public:
     ~TFileList() override;
 
     // Icons of entries; the default asks the type icon cache.
-    using IconSource = std::function<QIcon(const FileEntry&, const std::string& fullPath)>;
+    using IconSource = std::function<QIcon(const lists::FileEntry&, const std::string& fullPath)>;
     void setIconSource(IconSource source);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -52,12 +52,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    FileListModel& core() { return core_; }
-    const FileListModel& core() const { return core_; }
-    const ListFormat& format() const { return format_; }
-    void setFormat(ListFormat format);
+    lists::FileListModel& core() { return core_; }
+    const lists::FileListModel& core() const { return core_; }
+    const lists::ListFormat& format() const { return format_; }
+    void setFormat(lists::ListFormat format);
     // The user's conventions: group separator, short date, short time without seconds.
-    static ListFormat systemFormat();
+    static lists::ListFormat systemFormat();
 
     // Reads the folders now, on this thread (small lists, tests).
     void rereadNow();
@@ -73,8 +73,8 @@ public:
     void waitForRead();
 
     // Column click / sort command (toggle rule); re-sorts without reading.
-    void sortByInfo(FileInfo info);
-    static FileInfo infoOfColumn(int column);
+    void sortByInfo(lists::FileInfo info);
+    static lists::FileInfo infoOfColumn(int column);
 
     std::string fullPath(int row) const { return core_.fullPath(static_cast<std::size_t>(row)); }
     QString displayName(int row) const;
@@ -93,8 +93,8 @@ private:
     struct Job;
     void finishJob(const std::shared_ptr<Job>& job);
 
-    FileListModel core_;
-    ListFormat format_;
+    lists::FileListModel core_;
+    lists::ListFormat format_;
     IconSource icons_;
     std::shared_ptr<Job> job_;
     BackgroundJob reader_;

@@ -55,8 +55,8 @@ TFileListView::TFileListView(TFileList& model, QWidget* parent)
     report_->setColumnWidth(TFileList::ColName, kWidths[TFileList::ColName]);
     applyColumnWidths();
     connect(report_->header(), &QHeaderView::sectionClicked, this, [this](int section) {
-        FileInfo info = TFileList::infoOfColumn(section);
-        if (info != FileInfo::All) emit headerClicked(info);
+        lists::FileInfo info = TFileList::infoOfColumn(section);
+        if (info != lists::FileInfo::All) emit headerClicked(info);
     });
     connect(&model_, &QAbstractItemModel::modelReset, this, &TFileListView::applyColumnWidths);
     wholeList_ = new WholeNames(list_);

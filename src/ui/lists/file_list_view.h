@@ -60,7 +60,7 @@ signals:
     void mouseMoved(QPoint pos);
     void leftReleased(QPoint pos);
     void entryActivated(int row);  // double click or Enter
-    void headerClicked(arbel::FileInfo info);
+    void headerClicked(arbel::lists::FileInfo info);
     void selectionChangedByUser();
 
 protected:

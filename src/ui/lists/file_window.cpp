@@ -44,7 +44,7 @@ bool FileWindow::atVolumeRoot(const std::string& folder) {
     return false;
 }
 
-FileWindow::FileWindow(Tmdimain& frame, ActiveKind kind) : ChildWindow(frame, kind) {
+FileWindow::FileWindow(Tmdimain& frame, app::ActiveKind kind) : ChildWindow(frame, kind) {
     model_ = new TFileList(this);
     buildWidgets();
     buildMenus();
@@ -128,7 +128,7 @@ void FileWindow::buildWidgets() {
     connect(FileList1, &TFileListView::rightPressed, this, &FileWindow::rightclick);
     connect(FileList1, &TFileListView::rightReleased, this, &FileWindow::rightclickup);
     connect(FileList1, &TFileListView::rightDoubleClicked, this, &FileWindow::dblrightclick);
-    connect(FileList1, &TFileListView::headerClicked, this, [this](FileInfo info) { sortBy(info); });
+    connect(FileList1, &TFileListView::headerClicked, this, [this](lists::FileInfo info) { sortBy(info); });
     connect(FileList1, &TFileListView::selectionChangedByUser, this, &FileWindow::selectionChanged);
     connect(FileList1, &TFileListView::leftReleased, this, &FileWindow::FileList1MouseUp);
     connect(FileList1, &TFileListView::entryActivated, this, [this](int) {
@@ -165,7 +165,7 @@ void FileWindow::buildMenus() {
         renameItem_->setEnabled(rows.size() == 1);
         // Link entries (".desktop" files) get their editor.
         bool desktop =
-            rows.size() == 1 && model_->core().cell(static_cast<std::size_t>(rows[0]), Cell::Extension,
+            rows.size() == 1 && model_->core().cell(static_cast<std::size_t>(rows[0]), lists::Cell::Extension,
                                                     model_->format()) == ".DESKTOP";
         shortcutItem_->setVisible(desktop);
     });
@@ -186,7 +186,7 @@ void FileWindow::buildMenus() {
     PopupMenu2->addAction(QStringLiteral("Cancel"));
 }
 
-AppState& FileWindow::state() const {
+app::AppState& FileWindow::state() const {
     return frame().state();
 }
 
@@ -204,12 +204,12 @@ void FileWindow::setDisplayStyle(DisplayStyle style) {
     listpan->setVisible(style != DisplayStyle::Report);
 }
 
-void FileWindow::sortBy(FileInfo key) {
+void FileWindow::sortBy(lists::FileInfo key) {
     model_->sortByInfo(key);
     updateHeaderLabels();
 }
 
-FileInfo FileWindow::sortKey() const {
+lists::FileInfo FileWindow::sortKey() const {
     return model_->core().sortOrder().column;
 }
 bool FileWindow::sortReversed() const {
@@ -222,12 +222,12 @@ void FileWindow::updateHeaderLabels() {
         f.setUnderline(on);
         l->setFont(f);
     };
-    underline(names, sortKey() == FileInfo::Name);
-    underline(Label3, sortKey() == FileInfo::DosExt);
+    underline(names, sortKey() == lists::FileInfo::Name);
+    underline(Label3, sortKey() == lists::FileInfo::DosExt);
 }
 
 bool FileWindow::setFilter(const std::string& mask) {
-    FileListModel& core = model_->core();
+    lists::FileListModel& core = model_->core();
     std::string before = core.mask();
     core.setMask(mask);
     if (core.mask() == before) return false;
@@ -295,7 +295,7 @@ QString FileWindow::maskCaption() const {
     return maskLabel_->text();
 }
 
-void FileWindow::refreshWindow(RefreshSignal mode, const std::string& folder) {
+void FileWindow::refreshWindow(app::RefreshSignal mode, const std::string& folder) {
     updateWith(mode, folder);
 }
 
@@ -305,15 +305,15 @@ void FileWindow::syncViewControls(ViewPanel& panel) {
     panel.setFilterText(QString::fromStdString(filter()));
 }
 
-ChildExtras FileWindow::settingsExtras() const {
-    ChildExtras e;
+app::ChildExtras FileWindow::settingsExtras() const {
+    app::ChildExtras e;
     e.style = std::string(config::kListStyles[static_cast<std::size_t>(displayStyle())]);
     e.showFolders = showFolders();
     return e;
 }
 
 void FileWindow::ActivateForm() {
-    if (state().pendingUpdate == RefreshSignal::Rename) {
+    if (state().pendingUpdate == app::RefreshSignal::Rename) {
         ChildWindow::ActivateForm();
         return;
     }
@@ -336,7 +336,7 @@ void FileWindow::setUpEnabled(bool on) {
 }
 
 void FileWindow::readFolder(const std::string& folder) {
-    FileListModel& core = model_->core();
+    lists::FileListModel& core = model_->core();
     core.setFolder(folder);
     extlabel->setText(QStringLiteral("Reading..."));
     model_->rereadAsync();
@@ -346,7 +346,7 @@ void FileWindow::onProgress(qulonglong entries) {
     if (!model_->reading()) return;
     extlabel->setText(
         QStringLiteral("Reading... %1 entries (Esc stops)")
-            .arg(QString::fromStdString(formatGrouped(entries, model_->format().thousandsSep))));
+            .arg(QString::fromStdString(lists::formatGrouped(entries, model_->format().thousandsSep))));
 }
 
 void FileWindow::onReadFinished(bool) {
@@ -382,12 +382,12 @@ void FileWindow::applyPendingSelection() {
 }
 
 void FileWindow::afterRead() {
-    const FileListModel& core = model_->core();
+    const lists::FileListModel& core = model_->core();
     const std::string& sep = model_->format().thousandsSep;
     state().freeSpaceText = whatdiskText();
     Label2->setText(QString::fromStdString(state().freeSpaceText));
     extlabel->setText(QString::fromStdString(
-        folderStatusText(core.fileCount(), core.totalBytes(), core.folderCount(), sep)));
+        lists::folderStatusText(core.fileCount(), core.totalBytes(), core.folderCount(), sep)));
     const bool masked = !core.maskIsAll();
     maskLabel_->setText(masked ? QString::fromStdString(core.mask()).toUpper() : QString());
     const QString colour = masked ? QString::fromLatin1(kMaroon) : QString();
@@ -398,14 +398,14 @@ void FileWindow::afterRead() {
 
 std::string FileWindow::whatdiskText() const {
     auto bytes = model_->lastFreeBytes();
-    return bytes ? arbel::freeSpaceText(*bytes, model_->format().thousandsSep) : std::string();
+    return bytes ? arbel::lists::freeSpaceText(*bytes, model_->format().thousandsSep) : std::string();
 }
 
 void FileWindow::bytecount() {
     const auto rows = FileList1->selectedRows();
     uint64_t files = 0, folders = 0, bytes = 0;
     for (int row : rows) {
-        const FileEntry& e = model_->core().entry(static_cast<std::size_t>(row));
+        const lists::FileEntry& e = model_->core().entry(static_cast<std::size_t>(row));
         if (e.isFolder()) {
             ++folders;
         } else {
@@ -413,9 +413,9 @@ void FileWindow::bytecount() {
             bytes += e.size;
         }
     }
-    selectString_ =
-        QString::fromStdString(arbel::selectionText(files, bytes, folders, model_->format().thousandsSep));
-    if (state().pendingUpdate != RefreshSignal::CaptionUpdate && frame().activeChild() == this) {
+    selectString_ = QString::fromStdString(
+        arbel::lists::selectionText(files, bytes, folders, model_->format().thousandsSep));
+    if (state().pendingUpdate != app::RefreshSignal::CaptionUpdate && frame().activeChild() == this) {
         frame().setStatusText(selectString_);
     }
 }
@@ -432,7 +432,7 @@ void FileWindow::selectionChanged() {
 }
 
 void FileWindow::FileList1MouseUp() {
-    if (state().activeDialog == DialogTag::None) {
+    if (state().activeDialog == app::DialogTag::None) {
         bytecount();
         return;
     }
@@ -450,16 +450,16 @@ void FileWindow::BitBtn1Click() {
     frame().activateChild(this);
     const std::string& here = shownFolder();
     if (atVolumeRoot(here)) return;
-    updateWith(RefreshSignal::Format, parentPath(here));
+    updateWith(app::RefreshSignal::Format, parentPath(here));
 }
 
 void FileWindow::Panel1DblClick() {
     if (model_->core().maskIsAll()) return;
     model_->core().setMask("*.*");
     if (auto* panel = frame().viewPanel()) panel->setFilterText(QStringLiteral("*.*"));
-    if (kind() == ActiveKind::Auto) {
-        ScopedRefreshSignal s(state(), RefreshSignal::Yes);
-        updateWith(RefreshSignal::Yes, shownFolder());
+    if (kind() == app::ActiveKind::Auto) {
+        app::ScopedRefreshSignal s(state(), app::RefreshSignal::Yes);
+        updateWith(app::RefreshSignal::Yes, shownFolder());
     } else {
         updateWith(state().pendingUpdate, shownFolder());
     }
@@ -471,7 +471,8 @@ bool FileWindow::nearPress(QPoint pos) const {
 }
 
 void FileWindow::rightclick(QPoint pos) {
-    if (state().activeDialog == DialogTag::Rename || state().activeDialog == DialogTag::NewDir) return;
+    if (state().activeDialog == app::DialogTag::Rename || state().activeDialog == app::DialogTag::NewDir)
+        return;
     // Compare cursor positions, so a press and its release (or the
     // timer) agree whatever widget the events went to.
     pressPos_ = QCursor::pos();
@@ -529,7 +530,7 @@ void FileWindow::dblrightclick(QPoint pos) {
     const std::string path = model_->fullPath(row);
     if (model_->core().entry(static_cast<std::size_t>(row)).isFolder()) {
         // The folder opens in this window.
-        updateWith(RefreshSignal::Format, path);
+        updateWith(app::RefreshSignal::Format, path);
     } else {
         openFileViewer(frame(), path);
     }
@@ -550,7 +551,7 @@ bool FileWindow::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (event->type() == QEvent::MouseButtonRelease && (watched == names || watched == Label3)) {
-        sortBy(watched == names ? FileInfo::Name : FileInfo::DosExt);
+        sortBy(watched == names ? lists::FileInfo::Name : lists::FileInfo::DosExt);
         return true;
     }
     return ChildWindow::eventFilter(watched, event);

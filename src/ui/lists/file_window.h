@@ -29,7 +29,7 @@ enum class DisplayStyle;
 class FileWindow : public ChildWindow {
     Q_OBJECT
 public:
-    FileWindow(Tmdimain& frame, ActiveKind kind);
+    FileWindow(Tmdimain& frame, app::ActiveKind kind);
     ~FileWindow() override;
 
     // ---- what the frame's commands use ----
@@ -38,8 +38,8 @@ public:
     void setDisplayStyle(DisplayStyle style);
     // Sort command or header click: another key sorts ascending, the same key
     // reverses. Re-sorts without reading.
-    void sortBy(FileInfo key);
-    FileInfo sortKey() const;
+    void sortBy(lists::FileInfo key);
+    lists::FileInfo sortKey() const;
     bool sortReversed() const;
     // The file filter ("*.txt;*.doc"); rereads the list. Returns false when
     // the filter was already this one (nothing done).
@@ -60,7 +60,7 @@ public:
     // The `update` refresh: reads again (empty mode, "yes",
     // "delupdate", "deletes", "format" on `folder`) or only
     // recomputes the status ("rename", "captionupdate", ...).
-    void refresh(RefreshSignal mode, const std::string& folder = {}) { refreshWindow(mode, folder); }
+    void refresh(app::RefreshSignal mode, const std::string& folder = {}) { refreshWindow(mode, folder); }
     // Writes a counted folder size into the size cell of that entry.
     void setFolderSize(const std::string& path, uint64_t bytes);
     // Stops a running read (Escape).
@@ -78,9 +78,9 @@ public:
 
     // ChildWindow
     QWidget* mainControl() const override;
-    void refreshWindow(RefreshSignal mode, const std::string& folder = {}) override;
+    void refreshWindow(app::RefreshSignal mode, const std::string& folder = {}) override;
     void syncViewControls(ViewPanel& panel) override;
-    ChildExtras settingsExtras() const override;
+    app::ChildExtras settingsExtras() const override;
     void ActivateForm() override;
 
     // Event handlers.
@@ -103,7 +103,7 @@ protected:
     // Re-reads or re-counts for `mode`; `folder`, when not empty, is the
     // folder to show from now on. Kinds differ in which modes move them.
     // (`update` by another name; QWidget already has one.)
-    virtual void updateWith(RefreshSignal mode, const std::string& folder = {}) = 0;
+    virtual void updateWith(app::RefreshSignal mode, const std::string& folder = {}) = 0;
     // Builds the status after the entries changed.
     void afterRead();
     // Starts reading `folder` (one folder, its name taken whole).
@@ -115,7 +115,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    AppState& state() const;
+    app::AppState& state() const;
     std::string whatdiskText() const;
     void buildWidgets();
     void buildMenus();

@@ -5,23 +5,25 @@
 
 namespace arbel::ui {
 
-Tmdisublist::Tmdisublist(Tmdimain& frame, std::string folder) : FileWindow(frame, ActiveKind::List) {
+Tmdisublist::Tmdisublist(Tmdimain& frame, std::string folder) : FileWindow(frame, app::ActiveKind::List) {
     applyStoredSettings(config::keys::ListStyle, config::keys::ListFolder);
     setShownPath(folder);
     if (isFolder(folder)) updateWith(frame.state().pendingUpdate);
     finishCreation();
 }
 
-void Tmdisublist::updateWith(RefreshSignal mode, const std::string& folder) {
-    if (mode == RefreshSignal::DelUpdate || mode == RefreshSignal::Dc) mode = RefreshSignal::None;
-    if (mode == RefreshSignal::Format) {
+void Tmdisublist::updateWith(app::RefreshSignal mode, const std::string& folder) {
+    if (mode == app::RefreshSignal::DelUpdate || mode == app::RefreshSignal::Dc)
+        mode = app::RefreshSignal::None;
+    if (mode == app::RefreshSignal::Format) {
         if (!folder.empty()) setShownPath(folder);
-        mode = RefreshSignal::None;
+        mode = app::RefreshSignal::None;
     }
     setUpEnabled(!atVolumeRoot(shownFolder()));
     // Files may have changed under these modes: read again. The others only
     // recompute the status lines over the entries as they are.
-    if (mode == RefreshSignal::None || mode == RefreshSignal::Yes || mode == RefreshSignal::Deletes) {
+    if (mode == app::RefreshSignal::None || mode == app::RefreshSignal::Yes ||
+        mode == app::RefreshSignal::Deletes) {
         readFolder(shownFolder());
     } else {
         afterRead();

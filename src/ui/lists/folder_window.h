@@ -15,7 +15,7 @@ public:
     Tmdisublist(Tmdimain& frame, std::string folder);
 
 protected:
-    void updateWith(RefreshSignal mode, const std::string& folder = {}) override;
+    void updateWith(app::RefreshSignal mode, const std::string& folder = {}) override;
 };
 
 }  // namespace arbel::ui

@@ -27,12 +27,12 @@ ChildWindow* openAutoFolderWindow(Tmdimain& frame, const std::string& folder) {
 void autoFolderFollow(Tmdimain& frame, const std::string& folder) {
     ChildWindow* window = autoFolderWindow(frame);
     if (!window || !frame.state().autoWindowOpen) return;
-    window->refreshWindow(RefreshSignal::None, folder);
+    window->refreshWindow(app::RefreshSignal::None, folder);
 }
 
 ChildWindow* autoFolderWindow(Tmdimain& frame) {
     for (ChildWindow* w : frame.children()) {
-        if (w->kind() == ActiveKind::Auto) return w;
+        if (w->kind() == app::ActiveKind::Auto) return w;
     }
     return nullptr;
 }

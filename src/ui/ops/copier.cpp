@@ -58,7 +58,7 @@ std::string chosenText(QComboBox* box) {
 }  // namespace
 
 Tcopier::Tcopier(Tmdimain& frame, Mode mode, DialogSource source)
-    : OperationDialog(frame, DialogTag::Copier, QStringLiteral("copier"), QStringLiteral("Copy")),
+    : OperationDialog(frame, app::DialogTag::Copier, QStringLiteral("copier"), QStringLiteral("Copy")),
       mode_(mode),
       source_(std::move(source)) {
     auto* grid = new QGridLayout(this);
@@ -116,7 +116,7 @@ Tcopier* Tcopier::openDropped(Tmdimain& frame, Mode mode, std::vector<std::strin
     ops::processItemList().items = std::move(sources);
     Tcopier* dialog = nullptr;
     {
-        ScopedRefreshSignal dfdrop(frame.state(), RefreshSignal::DfDrop);
+        app::ScopedRefreshSignal dfdrop(frame.state(), app::RefreshSignal::DfDrop);
         dialog = new Tcopier(frame, mode, gatherFromFrame(frame));
     }
     showOverFrame(frame, dialog);

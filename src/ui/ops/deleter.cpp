@@ -22,7 +22,7 @@
 namespace arbel::ui {
 
 Tdel::Tdel(Tmdimain& frame, DialogSource source)
-    : OperationDialog(frame, DialogTag::Delete, QStringLiteral("del"), QStringLiteral("Delete"),
+    : OperationDialog(frame, app::DialogTag::Delete, QStringLiteral("del"), QStringLiteral("Delete"),
                       Qt::WindowStaysOnTopHint),
       source_(std::move(source)) {
     auto* layout = new QVBoxLayout(this);
@@ -51,7 +51,7 @@ Tdel::Tdel(Tmdimain& frame, DialogSource source)
     CheckBox2->setChecked(config::getFlag(ini, config::keys::ConfirmDel));
     if (source_.fromSearch) {
         Label1->setText(QString::fromStdString(ops::searchDeleteQuestion(source_.rows.size())));
-    } else if (source_.kind == ActiveKind::Dir) {
+    } else if (source_.kind == app::ActiveKind::Dir) {
         Label1->setText(
             QString::fromUtf8(ops::kDeleteFolderQuestion.data(), ops::kDeleteFolderQuestion.size()));
         label2->setFileName(source_.windowFolder);
@@ -70,7 +70,7 @@ Tdel* Tdel::openDropped(Tmdimain& frame, std::vector<std::string> sources) {
     ops::processItemList().items = std::move(sources);
     Tdel* dialog = nullptr;
     {
-        ScopedRefreshSignal dfdrop(frame.state(), RefreshSignal::DfDrop);
+        app::ScopedRefreshSignal dfdrop(frame.state(), app::RefreshSignal::DfDrop);
         dialog = new Tdel(frame, gatherFromFrame(frame));
     }
     dialog->CheckBox1->setChecked(true);

@@ -17,13 +17,13 @@ void countKinds(DialogSource& source) {
 
 DialogSource gatherFromFrame(Tmdimain& frame) {
     DialogSource s;
-    AppState& state = frame.state();
+    app::AppState& state = frame.state();
     s.kind = state.activeKind;
     s.fromSearch = state.fromSearch;
     ops::GatherInput in;
-    if (state.pendingUpdate == RefreshSignal::DfDrop) {
+    if (state.pendingUpdate == app::RefreshSignal::DfDrop) {
         // A drop filled the list: take it as it is.
-        state.pendingUpdate = RefreshSignal::None;
+        state.pendingUpdate = app::RefreshSignal::None;
         s.dropped = true;
         s.gathered.items = ops::processItemList().items;
         if (!s.gathered.items.empty()) s.gathered.firstItem = s.gathered.items.front();
@@ -35,7 +35,7 @@ DialogSource gatherFromFrame(Tmdimain& frame) {
             s.rows = in.selectedRows;
             s.gathered = ops::gatherItems(in);
         }
-    } else if (state.activeKind == ActiveKind::Dir) {
+    } else if (state.activeKind == app::ActiveKind::Dir) {
         if (Tmdisubdir* tree = Tmdisubdir::of(frame)) {
             in.from = ops::GatherFrom::Tree;
             in.treeFolder = tree->selectedFolder();
@@ -43,7 +43,7 @@ DialogSource gatherFromFrame(Tmdimain& frame) {
             s.window = tree;
             s.gathered = ops::gatherItems(in);
         }
-    } else if (state.activeKind == ActiveKind::List || state.activeKind == ActiveKind::Auto) {
+    } else if (state.activeKind == app::ActiveKind::List || state.activeKind == app::ActiveKind::Auto) {
         if (auto* w = qobject_cast<FileWindow*>(frame.currentOf(state.activeKind))) {
             in.from = ops::GatherFrom::FolderWindow;
             in.windowFolder = w->shownFolder();

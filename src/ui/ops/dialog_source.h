@@ -16,7 +16,7 @@ namespace arbel::ui {
 class Tmdimain;
 
 struct DialogSource {
-    ActiveKind kind = ActiveKind::None;
+    app::ActiveKind kind = app::ActiveKind::None;
     bool fromSearch = false;
     bool dropped = false;  // items handed in by a drop, not a selection
     ops::Gathered gathered;

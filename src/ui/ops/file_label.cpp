@@ -18,7 +18,7 @@ void TFileLabel::setFileName(const std::string& path) {
     refit();
 }
 
-void TFileLabel::setDirection(TDirection direction) {
+void TFileLabel::setDirection(lists::TDirection direction) {
     if (direction == direction_) return;
     direction_ = direction;
     refit();
@@ -32,7 +32,7 @@ void TFileLabel::resizeEvent(QResizeEvent* event) {
 void TFileLabel::refit() {
     QFontMetrics fm(font());
     auto width = [&](std::string_view s) { return fm.horizontalAdvance(displayPath(std::string(s))); };
-    setText(displayPath(fitPath(path_, contentsRect().width(), width, "/", direction_)));
+    setText(displayPath(lists::fitPath(path_, contentsRect().width(), width, "/", direction_)));
 }
 
 }  // namespace arbel::ui

@@ -15,7 +15,7 @@ public:
     explicit TFileLabel(QWidget* parent = nullptr);
     void setFileName(const std::string& path);
     const std::string& FileName() const { return path_; }
-    void setDirection(TDirection direction);
+    void setDirection(lists::TDirection direction);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -23,7 +23,7 @@ protected:
 private:
     void refit();
     std::string path_;
-    TDirection direction_ = TDirection::drFromLeft;
+    lists::TDirection direction_ = lists::TDirection::drFromLeft;
 };
 
 }  // namespace arbel::ui

@@ -17,7 +17,7 @@
 namespace arbel::ui {
 
 std::string Tnewd::parentFor(const DialogSource& source) {
-    if (source.kind == ActiveKind::List || source.kind == ActiveKind::Auto) {
+    if (source.kind == app::ActiveKind::List || source.kind == app::ActiveKind::Auto) {
         const std::string& first = source.gathered.firstItem;
         if (!first.empty() && ops::isFolderPath(first)) return first;
     }
@@ -25,7 +25,7 @@ std::string Tnewd::parentFor(const DialogSource& source) {
 }
 
 Tnewd::Tnewd(Tmdimain& frame, DialogSource source, std::string parent)
-    : OperationDialog(frame, DialogTag::NewDir, QStringLiteral("newd"), QStringLiteral("New Folder")),
+    : OperationDialog(frame, app::DialogTag::NewDir, QStringLiteral("newd"), QStringLiteral("New Folder")),
       source_(std::move(source)),
       parent_(std::move(parent)) {
     auto* layout = new QVBoxLayout(this);
@@ -69,8 +69,8 @@ void Tnewd::Button1Click() {
     FrozenUpdates frozen(frame_.clientArea());
     treeAddFolder(frame_, r.path);
     for (ChildWindow* w : frame_.windowsShowingFolder(parent_)) {
-        ScopedRefreshSignal signal(frame_.state(), RefreshSignal::Format);
-        w->refreshWindow(RefreshSignal::Format, parent_);
+        app::ScopedRefreshSignal signal(frame_.state(), app::RefreshSignal::Format);
+        w->refreshWindow(app::RefreshSignal::Format, parent_);
     }
     Edit1->clear();
     if (!takeKeepOpen()) close();

@@ -21,7 +21,7 @@
 namespace arbel::ui {
 
 Tren::Tren(Tmdimain& frame, DialogSource source, std::string oldPath, Mode mode)
-    : OperationDialog(frame, DialogTag::Rename, QStringLiteral("ren"), QStringLiteral("Rename"),
+    : OperationDialog(frame, app::DialogTag::Rename, QStringLiteral("ren"), QStringLiteral("Rename"),
                       Qt::WindowStaysOnTopHint),
       source_(std::move(source)),
       old_(std::move(oldPath)),
@@ -56,7 +56,7 @@ Tren::Tren(Tmdimain& frame, DialogSource source, std::string oldPath, Mode mode)
 
 Tren* Tren::open(Tmdimain& frame) {
     const commands::CommandState state = commandState(frame);
-    if (!state.fromSearch && state.activeKind == ActiveKind::Dir && state.treeAtVolumeRoot)
+    if (!state.fromSearch && state.activeKind == app::ActiveKind::Dir && state.treeAtVolumeRoot)
         if (Tmdisubdir* tree = Tmdisubdir::of(frame)) return openVolumeLabel(frame, tree->selectedFolder());
     DialogSource source = gatherFromFrame(frame);
     std::string old = frame.state().renameTarget;

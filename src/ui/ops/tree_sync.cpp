@@ -19,11 +19,11 @@ std::string nodeForm(const std::string& folder) {
 
 void closeWindowsOnGonePath(Tmdimain& frame, const std::string& path, const ops::AfterEffects& fx) {
     for (ChildWindow* w : frame.windowsAtOrBelow(path)) {
-        if (w->kind() == ActiveKind::Auto && fx.autoFolderMovesUp) {
-            ScopedRefreshSignal signal(frame.state(), RefreshSignal::Deletes);
-            w->refreshWindow(RefreshSignal::Deletes, parentPath(path));
-        } else if (w->kind() == ActiveKind::List ||
-                   (fx.closeViewers && w->kind() == ActiveKind::Viewer && !w->isAutoViewer())) {
+        if (w->kind() == app::ActiveKind::Auto && fx.autoFolderMovesUp) {
+            app::ScopedRefreshSignal signal(frame.state(), app::RefreshSignal::Deletes);
+            w->refreshWindow(app::RefreshSignal::Deletes, parentPath(path));
+        } else if (w->kind() == app::ActiveKind::List ||
+                   (fx.closeViewers && w->kind() == app::ActiveKind::Viewer && !w->isAutoViewer())) {
             w->close();
         }
     }

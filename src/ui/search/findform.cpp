@@ -93,11 +93,11 @@ Tfindform* Tfindform::open(Tmdimain& frame) {
     std::string start;
     const commands::OpenInputs in = openInputs(frame);
     switch (frame.state().activeKind) {
-        case ActiveKind::Dir:
+        case app::ActiveKind::Dir:
             start = in.treeFolder;
             break;
-        case ActiveKind::List:
-        case ActiveKind::Auto:
+        case app::ActiveKind::List:
+        case app::ActiveKind::Auto:
             start = in.listFolder;
             if (!start.empty() && !in.firstSelectedName.empty()) {
                 const std::string sub = joinPath(start, in.firstSelectedName);
@@ -129,7 +129,7 @@ Tfindform::Tfindform(Tmdimain& frame, const std::string& startFolder)
     job_ = new FindJob(this);
     buildControls();
 
-    frame_.dialogOpened(DialogTag::FindForm, this, maskEdit);
+    frame_.dialogOpened(app::DialogTag::FindForm, this, maskEdit);
     frame_.setSearchResults(resultsView);
     loadHistory();
     maskEdit->setText(QString::fromUtf8(search::kAnyMask.data(), search::kAnyMask.size()));
@@ -154,7 +154,7 @@ Tfindform::~Tfindform() {
     // state is gone by the time its children are deleted).
     if (!closing_ && Tmdimain::instance() == &frame_) {
         closing_ = true;
-        frame_.dialogClosed(DialogTag::FindForm);
+        frame_.dialogClosed(app::DialogTag::FindForm);
     }
 }
 
@@ -421,7 +421,7 @@ void Tfindform::closeEvent(QCloseEvent* event) {
     job_->stop();
     if (!closing_) {
         closing_ = true;
-        frame_.dialogClosed(DialogTag::FindForm);
+        frame_.dialogClosed(app::DialogTag::FindForm);
     }
     event->accept();
 }

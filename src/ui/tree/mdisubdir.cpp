@@ -32,7 +32,7 @@ constexpr int kRightDragSlop = 10;
 }  // namespace
 
 Tmdisubdir::Tmdisubdir(Tmdimain& frame, tree::VolumeSource* volumes)
-    : ChildWindow(frame, ActiveKind::Dir), tree_(std::make_unique<tree::TDirTree>(volumes)) {
+    : ChildWindow(frame, app::ActiveKind::Dir), tree_(std::make_unique<tree::TDirTree>(volumes)) {
     // The window's own settings: every folder and volume shown, volumes only touched
     // when expanded (a dead network mount must not stall the start).
     tree_->setDirTypes(tree::kAllDirTypes);
@@ -114,7 +114,7 @@ Tmdisubdir::~Tmdisubdir() {
 }
 
 Tmdisubdir* Tmdisubdir::of(const Tmdimain& frame) {
-    return qobject_cast<Tmdisubdir*>(frame.currentOf(ActiveKind::Dir));
+    return qobject_cast<Tmdisubdir*>(frame.currentOf(app::ActiveKind::Dir));
 }
 
 void Tmdisubdir::buildHeader(QWidget* host) {
@@ -178,7 +178,7 @@ void Tmdisubdir::buildMenus() {
 void Tmdisubdir::FormCreate() {
     tree_->readDrives();
     const std::string start =
-        tree::startFolder(frame().config().readString(kWindowsSection, "dirload", ""), homeFolder());
+        tree::startFolder(frame().config().readString(app::kWindowsSection, "dirload", ""), homeFolder());
     (void)tree_->GoToDir(start);
     if (tree::TreeNode* n = tree_->selected()) {
         tree_->expandNode(n);
@@ -205,13 +205,13 @@ QByteArray Tmdisubdir::folderBytes() const {
     return QByteArray(f.data(), qsizetype(f.size()));
 }
 
-ChildExtras Tmdisubdir::settingsExtras() const {
-    ChildExtras extras;
+app::ChildExtras Tmdisubdir::settingsExtras() const {
+    app::ChildExtras extras;
     extras.dirload = tree::dirloadToSave(*tree_);
     return extras;
 }
 
-void Tmdisubdir::refreshWindow(RefreshSignal, const std::string&) {
+void Tmdisubdir::refreshWindow(app::RefreshSignal, const std::string&) {
     WaitCursor wait;
     tree_->RefreshTree();
     if (tree::TreeNode* n = tree_->selected()) view_->scrollTo(model_->indexOf(n));
@@ -220,7 +220,7 @@ void Tmdisubdir::refreshWindow(RefreshSignal, const std::string&) {
 
 void Tmdisubdir::closeEvent(QCloseEvent* event) {
     // The tree window stays for the program's life: a close only minimises it.
-    if (frame().state().viewerMode != ViewerMode::Closing) {
+    if (frame().state().viewerMode != app::ViewerMode::Closing) {
         event->ignore();
         showMinimized();
         return;
@@ -229,9 +229,9 @@ void Tmdisubdir::closeEvent(QCloseEvent* event) {
 }
 
 void Tmdisubdir::ActivateForm() {
-    AppState& st = frame().state();
-    if (st.pendingUpdate == RefreshSignal::Dc) {
-        st.pendingUpdate = RefreshSignal::None;
+    app::AppState& st = frame().state();
+    if (st.pendingUpdate == app::RefreshSignal::Dc) {
+        st.pendingUpdate = app::RefreshSignal::None;
         return;
     }
     if (QLabel* status = frame().statusPanel(); status && !status->text().isEmpty())
@@ -243,19 +243,19 @@ void Tmdisubdir::ActivateForm() {
 
 void Tmdisubdir::dirtree1Change() {
     emit folderSelected(folderBytes());
-    const AppState& st = frame().state();
-    if (st.rightButtonPopup || st.pendingUpdate == RefreshSignal::Lowercase) return;
+    const app::AppState& st = frame().state();
+    if (st.rightButtonPopup || st.pendingUpdate == app::RefreshSignal::Lowercase) return;
     dirtree1Click();
 }
 
 void Tmdisubdir::dirtree1Click() {
-    AppState& st = frame().state();
+    app::AppState& st = frame().state();
     st.renameTarget = selectedFolder();
     if (st.startupPhase || !st.autoWindowOpen) return;
-    if (st.activeDialog == DialogTag::FindForm || st.activeDialog == DialogTag::NewDir ||
-        st.activeDialog == DialogTag::Copier)
+    if (st.activeDialog == app::DialogTag::FindForm || st.activeDialog == app::DialogTag::NewDir ||
+        st.activeDialog == app::DialogTag::Copier)
         return;
-    ChildWindow* autoWindow = frame().currentOf(ActiveKind::Auto);
+    ChildWindow* autoWindow = frame().currentOf(app::ActiveKind::Auto);
     if (autoWindow && autoWindow->shownPath() == st.renameTarget) return;
     if (!tree_->volumePresent(tree_->selected())) {
         showMessage(this, QString::fromLatin1(tree::kInvalidDriveMessage));
@@ -266,18 +266,18 @@ void Tmdisubdir::dirtree1Click() {
         Timer2.start();
     else
         Timer2Timer();  // chosen by the keyboard: no double click to wait for
-    st.pendingUpdate = RefreshSignal::None;
+    st.pendingUpdate = app::RefreshSignal::None;
 }
 
 void Tmdisubdir::Timer2Timer() {
     Timer2.stop();
-    AppState& st = frame().state();
-    if (!autoUpdatePending_ || st.pendingUpdate == RefreshSignal::DelUpdate) return;
+    app::AppState& st = frame().state();
+    if (!autoUpdatePending_ || st.pendingUpdate == app::RefreshSignal::DelUpdate) return;
     autoUpdatePending_ = false;
     const QByteArray folder = folderBytes();
-    if (ChildWindow* autoWindow = frame().currentOf(ActiveKind::Auto)) {
-        ScopedRefreshSignal signal(st, RefreshSignal::CaptionUpdate);
-        autoWindow->refreshWindow(RefreshSignal::CaptionUpdate, selectedFolder());
+    if (ChildWindow* autoWindow = frame().currentOf(app::ActiveKind::Auto)) {
+        app::ScopedRefreshSignal signal(st, app::RefreshSignal::CaptionUpdate);
+        autoWindow->refreshWindow(app::RefreshSignal::CaptionUpdate, selectedFolder());
     }
     emit folderSettled(folder);
 }
@@ -291,24 +291,24 @@ void Tmdisubdir::DirTree1DblClick() {
 }
 
 void Tmdisubdir::dirtree1MouseDown(const QModelIndex& index) {
-    AppState& st = frame().state();
-    if (st.activeDialog == DialogTag::Delete || st.activeDialog == DialogTag::Attrib) {
+    app::AppState& st = frame().state();
+    if (st.activeDialog == app::DialogTag::Delete || st.activeDialog == app::DialogTag::Attrib) {
         if (QWidget* dialog = frame().openDialog(st.activeDialog)) dialog->close();
     }
-    if (frame().activeChild() != this || st.activeKind != ActiveKind::Dir) frame().activateChild(this);
+    if (frame().activeChild() != this || st.activeKind != app::ActiveKind::Dir) frame().activateChild(this);
     lastHitItem_ = model_->nodeOf(index) != nullptr;
 }
 
 void Tmdisubdir::dirtree1MouseUp() {
     // Open dialogs take the clicked folder from folderSelected / selectedFolder();
     // then the focus goes back to the dialog.
-    if (frame().state().activeDialog != DialogTag::None) frame().finddlog();
+    if (frame().state().activeDialog != app::DialogTag::None) frame().finddlog();
 }
 
 void Tmdisubdir::rightDown(const QPoint& globalPos, const QModelIndex& index) {
     if (frame().activeChild() != this) frame().activateChild(this);
     rightPressAt_ = globalPos;
-    AppState& st = frame().state();
+    app::AppState& st = frame().state();
     st.rightButtonPopup = true;  // the selection handler stays quiet meanwhile
     dragTargetNode_ = model_->nodeOf(index);
     if (dragTargetNode_) view_->selectNode(dragTargetNode_);
@@ -317,7 +317,7 @@ void Tmdisubdir::rightDown(const QPoint& globalPos, const QModelIndex& index) {
 
 void Tmdisubdir::Timer1Timer() {
     Timer1.stop();
-    AppState& st = frame().state();
+    app::AppState& st = frame().state();
     if (st.rightButtonPopup) {
         st.rightButtonPopup = false;
         PopupMenu1->popup(QCursor::pos());
@@ -326,7 +326,7 @@ void Tmdisubdir::Timer1Timer() {
 }
 
 void Tmdisubdir::rightUp(const QPoint& globalPos, const QModelIndex& index) {
-    AppState& st = frame().state();
+    app::AppState& st = frame().state();
     st.rightButtonPopup = false;
     Timer1.stop();
     const QPoint d = globalPos - rightPressAt_;
@@ -418,8 +418,8 @@ void Tmdisubdir::DirTree1KeyPress(QChar key) {
 
 void Tmdisubdir::howmany() {
     Label1->setText(QString::fromStdString(tree::folderCountText(tree_->CountVisible())));
-    AppState& st = frame().state();
-    if (st.viewerMode == ViewerMode::TreeIgnoreExpand) st.viewerMode = ViewerMode::None;
+    app::AppState& st = frame().state();
+    if (st.viewerMode == app::ViewerMode::TreeIgnoreExpand) st.viewerMode = app::ViewerMode::None;
 }
 
 void Tmdisubdir::collall() {
@@ -449,7 +449,7 @@ void Tmdisubdir::expandTo(int levels) {
         tree_->collapseAll(n);
         tree_->expandLevels(n, levels);
         // Brings the branch into view: the first child, then the folder again.
-        AppState& st = frame().state();
+        app::AppState& st = frame().state();
         st.startupPhase = true;
         if (!n->children().empty()) view_->selectNode(n->children().front().get());
         view_->selectNode(n);

@@ -53,8 +53,8 @@ public:
     void ActivateForm() override;
     QWidget* mainControl() const override;
     // The frame's Refresh: rebuild the tree, keeping the selection.
-    void refreshWindow(RefreshSignal mode, const std::string& folder = {}) override;
-    ChildExtras settingsExtras() const override;
+    void refreshWindow(app::RefreshSignal mode, const std::string& folder = {}) override;
+    app::ChildExtras settingsExtras() const override;
 
     // Expanding by levels (the buttons "1".."5", "*" and their keys).
     void collall();

@@ -35,7 +35,7 @@ QString sizeText(int w, int h) {
 
 }  // namespace
 
-Tmdiview::Tmdiview(Tmdimain& frame, bool autoViewer) : ChildWindow(frame, ActiveKind::Viewer) {
+Tmdiview::Tmdiview(Tmdimain& frame, bool autoViewer) : ChildWindow(frame, app::ActiveKind::Viewer) {
     auto* body = new QWidget;
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -105,7 +105,7 @@ Tmdiview::Tmdiview(Tmdimain& frame, bool autoViewer) : ChildWindow(frame, Active
 
     setAutoViewer(autoViewer);
     if (autoViewer) setWindowIcon(QIcon::fromTheme(QStringLiteral("image-x-generic")));
-    frame.state().viewerMode = ViewerMode::None;
+    frame.state().viewerMode = app::ViewerMode::None;
     resetViews();
     viewit();
     finishCreation();
@@ -149,7 +149,7 @@ void Tmdiview::fail(const std::string& path, const Error& error) {
 }
 
 void Tmdiview::viewit() {
-    AppState& st = frame().state();
+    app::AppState& st = frame().state();
     const std::string path = st.viewerFile;  // kept as it is: case matters here
     st.viewerFile.clear();
     setShownPath(path);
@@ -272,16 +272,16 @@ void Tmdiview::popupAt(QPoint globalPos) {
 
 Tmdiview* openFileViewer(Tmdimain& frame, const std::string& path) {
     if (!isRegularFile(path)) return nullptr;
-    AppState& st = frame.state();
+    app::AppState& st = frame.state();
     st.viewerFile = path;
-    st.viewerMode = ViewerMode::SingleFile;
+    st.viewerMode = app::ViewerMode::SingleFile;
     auto* v = new Tmdiview(frame, false);
-    st.viewerMode = ViewerMode::None;
+    st.viewerMode = app::ViewerMode::None;
     return v;
 }
 
 Tmdiview* openAutoViewer(Tmdimain& frame, const std::string& path) {
-    AppState& st = frame.state();
+    app::AppState& st = frame.state();
     if (auto* existing = qobject_cast<Tmdiview*>(frame.autoViewer())) {
         frame.activateChild(existing);
         st.viewerFile = path;
@@ -289,10 +289,10 @@ Tmdiview* openAutoViewer(Tmdimain& frame, const std::string& path) {
         return existing;
     }
     st.autoViewerOn = true;
-    st.viewerMode = ViewerMode::AutoViewer;
-    const QuietActivation was = st.quietActivation;
-    st.quietActivation = QuietActivation::Yes;
-    if (st.activeKind == ActiveKind::Viewer) st.activeKind = ActiveKind::None;
+    st.viewerMode = app::ViewerMode::AutoViewer;
+    const app::QuietActivation was = st.quietActivation;
+    st.quietActivation = app::QuietActivation::Yes;
+    if (st.activeKind == app::ActiveKind::Viewer) st.activeKind = app::ActiveKind::None;
     st.viewerFile = path;
     auto* v = new Tmdiview(frame, true);
     st.quietActivation = was;

@@ -63,22 +63,22 @@ void volumeFormatted(Tmdimain& frame, const std::string& oldMountPoint, const st
         // The mount may have moved (a new label names the new mount point): read the
         // volumes again rather than patch one node.
         {
-            ScopedRefreshSignal signal(frame.state(), RefreshSignal::Format);
-            tree->refreshWindow(RefreshSignal::Format);
+            app::ScopedRefreshSignal signal(frame.state(), app::RefreshSignal::Format);
+            tree->refreshWindow(app::RefreshSignal::Format);
         }
         tree->DirTree1().setVolumeLabel(root, label);
     }
     FrozenUpdates frozen(frame.clientArea());
     for (ChildWindow* w : frame.windowsAtOrBelow(oldMountPoint)) {
-        if (w->kind() != ActiveKind::List && w->kind() != ActiveKind::Auto) continue;
-        ScopedRefreshSignal signal(frame.state(), RefreshSignal::Format);
-        w->refreshWindow(RefreshSignal::Format, root);
+        if (w->kind() != app::ActiveKind::List && w->kind() != app::ActiveKind::Auto) continue;
+        app::ScopedRefreshSignal signal(frame.state(), app::RefreshSignal::Format);
+        w->refreshWindow(app::RefreshSignal::Format, root);
     }
 }
 
 Tformat::Tformat(Tmdimain& frame, std::shared_ptr<volumes::TFormatDrive> format)
-    : OperationDialog(frame, DialogTag::Format, QStringLiteral("formatdisk"), QStringLiteral("Format Disk"),
-                      Qt::WindowStaysOnTopHint),
+    : OperationDialog(frame, app::DialogTag::Format, QStringLiteral("formatdisk"),
+                      QStringLiteral("Format Disk"), Qt::WindowStaysOnTopHint),
       format_(std::move(format)),
       mountPoint_(format_->volume().mountPoint) {
     const FormatRequest proposal = format_->proposal();

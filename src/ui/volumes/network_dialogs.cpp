@@ -153,13 +153,13 @@ MountCallbacks interfaceMountCallbacks(QWidget* owner, JobContext& job) {
 }
 
 void networkVolumesChanged(Tmdimain& frame) {
-    if (Tmdisubdir* tree = Tmdisubdir::of(frame)) tree->refreshWindow(RefreshSignal::None);
+    if (Tmdisubdir* tree = Tmdisubdir::of(frame)) tree->refreshWindow(app::RefreshSignal::None);
 }
 
 // ---------------------------------------------------------------- connect
 
 Tnetconnect::Tnetconnect(Tmdimain& frame)
-    : OperationDialog(frame, DialogTag::Network, QStringLiteral("netconnect"),
+    : OperationDialog(frame, app::DialogTag::Network, QStringLiteral("netconnect"),
                       QStringLiteral("Map Network Drive"), Qt::WindowStaysOnTopHint) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(
@@ -232,7 +232,7 @@ void Tnetconnect::ConnectButtonClick() {
 // ---------------------------------------------------------------- disconnect
 
 Tnetdisconnect::Tnetdisconnect(Tmdimain& frame)
-    : OperationDialog(frame, DialogTag::Network, QStringLiteral("netdisconnect"),
+    : OperationDialog(frame, app::DialogTag::Network, QStringLiteral("netdisconnect"),
                       QStringLiteral("Disconnect Network Drive"), Qt::WindowStaysOnTopHint) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("&Network locations:"), this));

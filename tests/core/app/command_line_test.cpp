@@ -5,7 +5,7 @@
 #include "core/app/open_targets.h"
 #include "support/temp_dir.h"
 
-namespace arbel {
+namespace arbel::app {
 namespace {
 
 using Action = CommandLine::Action;
@@ -108,4 +108,4 @@ TEST(OpenTargets, FoldersOpenFilesAreSelectedInTheirFolder) {
 }
 
 }  // namespace
-}  // namespace arbel
+}  // namespace arbel::app

@@ -4,7 +4,7 @@
 
 #include "support/temp_dir.h"
 
-namespace arbel {
+namespace arbel::app {
 namespace {
 
 class Placement : public ::testing::Test {
@@ -137,4 +137,4 @@ TEST_F(Placement, ArrangeAllPlacesTreeAutoThenFolderWindowsAndViewers) {
 }
 
 }  // namespace
-}  // namespace arbel
+}  // namespace arbel::app

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace arbel {
+namespace arbel::app {
 namespace {
 
 WindowEntry entry(WindowId id, ActiveKind kind, std::string path) {
@@ -121,4 +121,4 @@ TEST(PathMatching, FolderWindowsAreFoundByStoredPathNotCaption) {
 }
 
 }  // namespace
-}  // namespace arbel
+}  // namespace arbel::app

@@ -12,27 +12,27 @@ namespace {
 
 CommandState tree(bool atRoot) {
     CommandState s;
-    s.activeKind = ActiveKind::Dir;
+    s.activeKind = app::ActiveKind::Dir;
     s.treeHasSelection = true;
     s.treeAtVolumeRoot = atRoot;
     return s;
 }
 
-CommandState list(int selected, ActiveKind kind = ActiveKind::List) {
+CommandState list(int selected, app::ActiveKind kind = app::ActiveKind::List) {
     CommandState s;
     s.activeKind = kind;
     s.listSelected = selected;
     return s;
 }
 
-CommandState with(CommandState s, DialogTag d) {
+CommandState with(CommandState s, app::DialogTag d) {
     s.activeDialog = d;
     return s;
 }
 
 CommandState searching(CommandState s, int selected, bool resultsFocused = false) {
     s.fromSearch = true;
-    s.activeDialog = DialogTag::FindForm;
+    s.activeDialog = app::DialogTag::FindForm;
     s.searchSelected = selected;
     s.searchResultsFocused = resultsFocused;
     return s;
@@ -47,7 +47,7 @@ struct GateRow {
 
 TEST(CommandGates, FollowTheCommandTable) {
     CommandState viewer;
-    viewer.activeKind = ActiveKind::Viewer;
+    viewer.activeKind = app::ActiveKind::Viewer;
     const GateRow rows[] = {
         {"copy of a tree folder", Command::Copy, tree(false), true},
         {"copy of a volume's mount point", Command::Copy, tree(true), false},
@@ -59,9 +59,9 @@ TEST(CommandGates, FollowTheCommandTable) {
          }(),
          false},
         {"copy from a list with a selection", Command::Copy, list(2), true},
-        {"copy from the auto folder with a selection", Command::Copy, list(1, ActiveKind::Auto), true},
+        {"copy from the auto folder with a selection", Command::Copy, list(1, app::ActiveKind::Auto), true},
         {"copy from a list without a selection", Command::Copy, list(0), false},
-        {"copy while the rename dialog is open", Command::Copy, with(list(1), DialogTag::Rename), false},
+        {"copy while the rename dialog is open", Command::Copy, with(list(1), app::DialogTag::Rename), false},
         {"copy from search results", Command::Copy, searching(list(0), 1), true},
         {"copy with search open but no result selected", Command::Copy, searching(list(3), 0), false},
         {"copy with a viewer in front", Command::Move, viewer, false},
@@ -77,7 +77,8 @@ TEST(CommandGates, FollowTheCommandTable) {
         {"run from a viewer", Command::Run, viewer, true},
         {"run with search open", Command::Run, searching(list(0), 0), false},
         {"folder as with search open", Command::FolderAs, searching(list(0), 0), true},
-        {"folder as with the copy dialog open", Command::FolderAs, with(list(1), DialogTag::Copier), false},
+        {"folder as with the copy dialog open", Command::FolderAs, with(list(1), app::DialogTag::Copier),
+         false},
         {"refresh with search open", Command::Refresh, searching(list(1), 1), false},
         {"refresh of the tree", Command::Refresh, tree(true), true},
         {"shortcut from a list without selection", Command::Shortcut, list(0), false},
@@ -87,7 +88,7 @@ TEST(CommandGates, FollowTheCommandTable) {
         {"properties of the tree folder", Command::Properties, tree(true), true},
         {"file viewer without selection", Command::FileViewer, list(0), false},
         {"change case in the tree", Command::ChangeCaseMenu, tree(false), false},
-        {"change case with a selection", Command::ChangeCaseMenu, list(1, ActiveKind::Auto), true},
+        {"change case with a selection", Command::ChangeCaseMenu, list(1, app::ActiveKind::Auto), true},
         {"toggle display in the tree", Command::ToggleDisplay, tree(false), false},
         {"select all in the tree", Command::SelectAll, tree(false), false},
         {"select all in a list", Command::SelectAllFiles, list(0), true},
@@ -107,17 +108,17 @@ TEST(CommandGates, DeleteKeyGoesToTheFocusedFieldBeforeAnyDialog) {
         return s;
     };
     CommandState viewer;
-    viewer.activeKind = ActiveKind::Viewer;
+    viewer.activeKind = app::ActiveKind::Viewer;
     const Row rows[] = {
         {"filter field focused over a list with a selection", focused(list(3)), DeleteRoute::EditField},
         {"list with a selection", list(3), DeleteRoute::OpenDeleteDialog},
         {"list without a selection", list(0), DeleteRoute::Nothing},
         {"tree folder", tree(false), DeleteRoute::OpenDeleteDialog},
         {"mount point", tree(true), DeleteRoute::Nothing},
-        {"rename dialog open", with(list(1), DialogTag::Rename), DeleteRoute::EditField},
-        {"copy dialog open", with(list(1), DialogTag::Copier), DeleteRoute::EditField},
-        {"delete dialog already open", with(list(1), DialogTag::Delete), DeleteRoute::Nothing},
-        {"viewer in front with a dialog open", with(viewer, DialogTag::Rename), DeleteRoute::Nothing},
+        {"rename dialog open", with(list(1), app::DialogTag::Rename), DeleteRoute::EditField},
+        {"copy dialog open", with(list(1), app::DialogTag::Copier), DeleteRoute::EditField},
+        {"delete dialog already open", with(list(1), app::DialogTag::Delete), DeleteRoute::Nothing},
+        {"viewer in front with a dialog open", with(viewer, app::DialogTag::Rename), DeleteRoute::Nothing},
         {"search results focused with a selection", searching(list(0), 2, true),
          DeleteRoute::OpenDeleteDialog},
         {"search results focused, nothing selected", searching(list(2), 0, true), DeleteRoute::Nothing},
@@ -131,7 +132,7 @@ TEST(CommandGates, AttributesWithShiftShowsPropertiesOnlyOutsideSearch) {
     EXPECT_EQ(routeAttributes(list(2), true), AttributesRoute::Nothing);  // properties need one item
     EXPECT_EQ(routeAttributes(list(2), false), AttributesRoute::OpenDialog);
     EXPECT_EQ(routeAttributes(searching(list(0), 1), true), AttributesRoute::OpenDialog);
-    EXPECT_EQ(routeAttributes(with(tree(false), DialogTag::NewDir), false), AttributesRoute::Nothing);
+    EXPECT_EQ(routeAttributes(with(tree(false), app::DialogTag::NewDir), false), AttributesRoute::Nothing);
 }
 
 class OpenRoutes : public ::testing::Test {
@@ -175,13 +176,13 @@ TEST_F(OpenRoutes, EnterOpensFoldersFilesAndTheTrashDifferently) {
 TEST_F(OpenRoutes, EnterInTheFilterFieldAppliesTheFilterWhateverIsSelected) {
     auto s = list(1);
     s.filterFieldFocused = true;
-    s.activeDialog = DialogTag::Copier;
+    s.activeDialog = app::DialogTag::Copier;
     EXPECT_EQ(open(s, "sub").action, OpenAction::ApplyFilter);
 }
 
 TEST_F(OpenRoutes, DialogsAndPendingSignalsTakeEnterFirst) {
-    EXPECT_EQ(open(with(list(1), DialogTag::Copier), "sub").action, OpenAction::ConfirmDialog);
-    EXPECT_EQ(open(with(list(1), DialogTag::Rename), "sub").action, OpenAction::Nothing);
+    EXPECT_EQ(open(with(list(1), app::DialogTag::Copier), "sub").action, OpenAction::ConfirmDialog);
+    EXPECT_EQ(open(with(list(1), app::DialogTag::Rename), "sub").action, OpenAction::Nothing);
     EXPECT_EQ(open(searching(list(1), 1, false), "sub").action, OpenAction::StartSearch);
 
     in.searchResultPath = dir / "notes.txt";
@@ -203,7 +204,7 @@ TEST_F(OpenRoutes, OpenFolderFallsBackToTheListsOwnFolder) {
     EXPECT_EQ(openFolderTarget(list(1), in, "", fs), dir / "sub");
 
     CommandState viewer;
-    viewer.activeKind = ActiveKind::Viewer;
+    viewer.activeKind = app::ActiveKind::Viewer;
     EXPECT_EQ(openFolderTarget(viewer, in, dir / "notes.txt", fs), dir.path());
     EXPECT_EQ(openFolderTarget(viewer, in, "", fs), std::nullopt);
 

@@ -8,7 +8,7 @@
 namespace arbel::commands {
 namespace {
 
-CommandState kind(ActiveKind k, int selected = 0) {
+CommandState kind(app::ActiveKind k, int selected = 0) {
     CommandState s;
     s.activeKind = k;
     s.listSelected = selected;
@@ -26,21 +26,21 @@ std::string fileMenu(const CommandState& s) {
 
 TEST(FileMenu, EnablesTheSevenItemsBySource) {
     auto treeAt = [](bool root, bool selected = true) {
-        CommandState s = kind(ActiveKind::Dir);
+        CommandState s = kind(app::ActiveKind::Dir);
         s.treeHasSelection = selected;
         s.treeAtVolumeRoot = root;
         return s;
     };
     auto searching = [](int selected) {
-        CommandState s = kind(ActiveKind::List, 3);
+        CommandState s = kind(app::ActiveKind::List, 3);
         s.fromSearch = true;
-        s.activeDialog = DialogTag::FindForm;
+        s.activeDialog = app::DialogTag::FindForm;
         s.searchSelected = selected;
         return s;
     };
-    auto desktop = kind(ActiveKind::Auto, 1);
+    auto desktop = kind(app::ActiveKind::Auto, 1);
     desktop.singleSelectedIsDesktopEntry = true;
-    auto focused = kind(ActiveKind::Viewer);
+    auto focused = kind(app::ActiveKind::Viewer);
     focused.filterFieldFocused = true;
 
     struct Row {
@@ -48,14 +48,14 @@ TEST(FileMenu, EnablesTheSevenItemsBySource) {
         CommandState state;
         const char* expected;
     } rows[] = {
-        {"list, nothing selected", kind(ActiveKind::List, 0), "0000000"},
-        {"list, one selected", kind(ActiveKind::List, 1), "1111111"},
-        {"list, two selected", kind(ActiveKind::List, 2), "1111011"},
+        {"list, nothing selected", kind(app::ActiveKind::List, 0), "0000000"},
+        {"list, one selected", kind(app::ActiveKind::List, 1), "1111111"},
+        {"list, two selected", kind(app::ActiveKind::List, 2), "1111011"},
         {"one desktop entry", desktop, "1111111+"},
         {"tree folder", treeAt(false), "1111101"},
         {"tree mount point", treeAt(true), "0010100"},
         {"tree without selection", treeAt(false, false), "0000000"},
-        {"viewer", kind(ActiveKind::Viewer), "0000000"},
+        {"viewer", kind(app::ActiveKind::Viewer), "0000000"},
         {"search, nothing selected", searching(0), "0001000"},  // Delete stays for the fields
         {"search, one result", searching(1), "1111101"},
         {"search, two results", searching(2), "1111001"},
@@ -65,18 +65,18 @@ TEST(FileMenu, EnablesTheSevenItemsBySource) {
 }
 
 TEST(OpenMenu, SelectedItemFollowsTheSelectionOrTheFilterField) {
-    auto m = openMenuState(kind(ActiveKind::List, 0));
+    auto m = openMenuState(kind(app::ActiveKind::List, 0));
     EXPECT_FALSE(m.selectedItem);
     EXPECT_FALSE(m.fileViewer);
     EXPECT_TRUE(m.folder);
 
-    CommandState t = kind(ActiveKind::Dir);
+    CommandState t = kind(app::ActiveKind::Dir);
     t.treeHasSelection = true;
     m = openMenuState(t);
     EXPECT_TRUE(m.selectedItem && m.folder && m.selectedBranch);
     EXPECT_FALSE(m.fileViewer);
 
-    CommandState v = kind(ActiveKind::Viewer);
+    CommandState v = kind(app::ActiveKind::Viewer);
     m = openMenuState(v);
     EXPECT_FALSE(m.selectedItem || m.folder || m.fileViewer);
     v.filterFieldFocused = true;
@@ -84,7 +84,7 @@ TEST(OpenMenu, SelectedItemFollowsTheSelectionOrTheFilterField) {
 }
 
 TEST(ViewMenu, FilesOnlyCheckedWhileFoldersAreHidden) {
-    auto s = kind(ActiveKind::Auto, 0);
+    auto s = kind(app::ActiveKind::Auto, 0);
     s.listShowsFolders = false;
     auto m = viewMenuState(s);
     EXPECT_TRUE(m.itemsEnabled);
@@ -97,7 +97,7 @@ TEST(ViewMenu, FilesOnlyCheckedWhileFoldersAreHidden) {
     EXPECT_FALSE(m.filesOnlyChecked);
     EXPECT_TRUE(m.folderSize);
 
-    CommandState t = kind(ActiveKind::Dir);
+    CommandState t = kind(app::ActiveKind::Dir);
     t.treeHasSelection = true;
     t.listShowsFolders = false;  // a stale list flag must not check the item for the tree
     m = viewMenuState(t);
@@ -107,7 +107,7 @@ TEST(ViewMenu, FilesOnlyCheckedWhileFoldersAreHidden) {
 }
 
 TEST(VolumeMenu, DiskItemsOnlyForAVolumeInTheTreeAndNetworkItemsOnlyWithADaemon) {
-    CommandState tree = kind(ActiveKind::Dir);
+    CommandState tree = kind(app::ActiveKind::Dir);
     tree.treeHasSelection = true;
     tree.treeAtVolumeRoot = true;
     auto m = volumeMenuState(tree, false);
@@ -116,11 +116,11 @@ TEST(VolumeMenu, DiskItemsOnlyForAVolumeInTheTreeAndNetworkItemsOnlyWithADaemon)
     m = volumeMenuState(tree, false);
     EXPECT_FALSE(m.labelDisk || m.formatDisk);
     tree.treeAtVolumeRoot = true;
-    tree.activeDialog = DialogTag::Copier;
+    tree.activeDialog = app::DialogTag::Copier;
     EXPECT_FALSE(volumeMenuState(tree, false).formatDisk);
     EXPECT_FALSE(gateOpen(Command::MapNetworkDrive, tree));
 
-    m = volumeMenuState(kind(ActiveKind::List, 1), true, "No gvfs daemon answers.");
+    m = volumeMenuState(kind(app::ActiveKind::List, 1), true, "No gvfs daemon answers.");
     EXPECT_FALSE(m.labelDisk || m.formatDisk);
     EXPECT_FALSE(m.sharingEnabled) << "sharing is not offered at all";
     EXPECT_FALSE(m.network);

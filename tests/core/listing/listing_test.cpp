@@ -116,11 +116,11 @@ TEST(ListSnapshot, RealFolderSavedAsTheWindowShowsIt) {
     setTime(dir.writeFile("work/caf\xE9\tx.txt", "hello"), noon);
     ::chmod(folder.c_str(), 0755);
 
-    FileListModel model;
+    lists::FileListModel model;
     model.setFolder(folder);
     model.reread();
     ASSERT_EQ(model.size(), 2u);
-    ListFormat fmt;
+    lists::ListFormat fmt;
     auto path = saveListing(folder, kListFileName,
                             listListing(listSnapshot(model, folder, fmt, false), SaveScope::Entire));
     ASSERT_TRUE(path.ok()) << path.error().describe();
@@ -141,10 +141,10 @@ TEST(ListSnapshot, FolderTestLooksAtTheDisk) {
     dir.makeDir("f/real");
     dir.makeLink("f/link", "real");
     dir.writeFile("f/plain", "x");
-    FileListModel model;
+    lists::FileListModel model;
     model.setFolder(dir / "f");
     model.reread();
-    ListSnapshot s = listSnapshot(model, dir / "f", {0, 1, 2, 99}, ListFormat{}, false);
+    ListSnapshot s = listSnapshot(model, dir / "f", {0, 1, 2, 99}, lists::ListFormat{}, false);
     ASSERT_EQ(s.rows.size(), 3u);
     for (const ListRow& r : s.rows) EXPECT_EQ(r.isFolder, r.name != "plain") << r.name;
 }

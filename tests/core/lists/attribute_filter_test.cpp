@@ -4,7 +4,7 @@
 
 #include "core/lists/folder_read.h"
 
-namespace arbel {
+namespace arbel::lists {
 namespace {
 
 TEST(AttributeFilter, FileWindowsCheckEveryKindAndAlwaysShowPlainEntries) {
@@ -31,4 +31,4 @@ TEST(AttributeFilter, PlainEntriesNeedTheirOwnPermissionWhenAsked) {
 }
 
 }  // namespace
-}  // namespace arbel
+}  // namespace arbel::lists

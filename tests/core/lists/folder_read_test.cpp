@@ -18,7 +18,7 @@
 #include "support/mounts.h"
 #include "support/temp_dir.h"
 
-namespace arbel {
+namespace arbel::lists {
 namespace {
 
 const ListFormat kFmt{",", "yyyy-MM-dd", "HH:mm"};
@@ -332,4 +332,4 @@ TEST(FolderRead, AddFileKeepsOrderAndCounts) {
 }
 
 }  // namespace
-}  // namespace arbel
+}  // namespace arbel::lists

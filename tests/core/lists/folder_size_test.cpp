@@ -19,7 +19,7 @@
 #include "core/lists/whatdisk.h"
 #include "support/temp_dir.h"
 
-namespace arbel {
+namespace arbel::lists {
 namespace {
 
 int asUnprivileged(const std::function<int()>& check) {
@@ -277,4 +277,4 @@ TEST(Whatdisk, FreeSpaceLeavesOutTheBlocksKeptForRoot) {
 }
 
 }  // namespace
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -6,7 +6,7 @@
 #include "core/lists/whatdisk.h"
 #include "support/temp_dir.h"
 
-namespace arbel {
+namespace arbel::lists {
 namespace {
 
 TEST(ListFormat, NumbersGroupAndSizeCellsAlignRight) {
@@ -96,4 +96,4 @@ TEST(PathLabel, FromTheRightAndOtherSeparators) {
 }
 
 }  // namespace
-}  // namespace arbel
+}  // namespace arbel::lists

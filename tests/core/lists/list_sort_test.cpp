@@ -8,7 +8,7 @@
 #include "core/lists/file_list_model.h"
 #include "support/temp_dir.h"
 
-namespace arbel {
+namespace arbel::lists {
 namespace {
 
 using Names = std::vector<std::string>;
@@ -126,4 +126,4 @@ TEST(ListSort, NonAsciiNamesFoldForOrder) {
 }
 
 }  // namespace
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -4,7 +4,7 @@
 
 #include "core/lists/case_fold.h"
 
-namespace arbel {
+namespace arbel::lists {
 namespace {
 
 // What a user typing a mask into a folder window sees: which names are listed.
@@ -137,4 +137,4 @@ TEST(PatternList, AddKeepsAFolderWhoseNameHoldsASemicolon) {
 }
 
 }  // namespace
-}  // namespace arbel
+}  // namespace arbel::lists

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace arbel {
+namespace arbel::text {
 namespace {
 
 size_t lengthOf(std::string_view s) {
@@ -42,4 +42,4 @@ TEST(Utf8, RefusesWhatIsNotOneShortestFormScalar) {
 }
 
 }  // namespace
-}  // namespace arbel
+}  // namespace arbel::text

@@ -84,15 +84,15 @@ TEST_F(TreeTest, AttributeAndFolderFiltersDecideWhatIsListedAndWhatCountsAsASubf
 }
 
 TEST(TreeAttributeFilter, ReadOnlyIsIgnoredAndPlainFoldersNeedNormal) {
-    const AttributeFilter hiddenOnly = treeAttributeFilter(dtHidden | dtReadOnly);
-    EXPECT_TRUE(passesAttributeFilter(kAttrDirectory | kAttrHidden | kAttrReadOnly, hiddenOnly));
-    EXPECT_FALSE(passesAttributeFilter(kAttrDirectory | kAttrReadOnly, hiddenOnly));  // still plain
-    EXPECT_FALSE(passesAttributeFilter(kAttrDirectory | kAttrHidden | kAttrSystem, hiddenOnly));
-    const AttributeFilter normal = treeAttributeFilter(dtNormal);
-    EXPECT_TRUE(passesAttributeFilter(kAttrDirectory | kAttrReadOnly, normal));
-    EXPECT_FALSE(passesAttributeFilter(kAttrDirectory | kAttrArchive, normal));
-    EXPECT_TRUE(
-        passesAttributeFilter(kAttrDirectory | kAttrArchive | kAttrSystem, treeAttributeFilter(dtAll)));
+    const lists::AttributeFilter hiddenOnly = treeAttributeFilter(dtHidden | dtReadOnly);
+    EXPECT_TRUE(lists::passesAttributeFilter(kAttrDirectory | kAttrHidden | kAttrReadOnly, hiddenOnly));
+    EXPECT_FALSE(lists::passesAttributeFilter(kAttrDirectory | kAttrReadOnly, hiddenOnly));  // still plain
+    EXPECT_FALSE(lists::passesAttributeFilter(kAttrDirectory | kAttrHidden | kAttrSystem, hiddenOnly));
+    const lists::AttributeFilter normal = treeAttributeFilter(dtNormal);
+    EXPECT_TRUE(lists::passesAttributeFilter(kAttrDirectory | kAttrReadOnly, normal));
+    EXPECT_FALSE(lists::passesAttributeFilter(kAttrDirectory | kAttrArchive, normal));
+    EXPECT_TRUE(lists::passesAttributeFilter(kAttrDirectory | kAttrArchive | kAttrSystem,
+                                             treeAttributeFilter(dtAll)));
 }
 
 TEST_F(TreeTest, SystemAndArchiveFlagsComeFromTheDosAttributeXattr) {

@@ -31,14 +31,14 @@ using Names = std::vector<std::string>;
 FileWindow* windowOn(Tmdimain& frame, const std::string& folder) {
     for (ChildWindow* w : frame.children()) {
         auto* list = dynamic_cast<FileWindow*>(w);
-        if (list && w->kind() == ActiveKind::List && list->shownFolder() == folder) return list;
+        if (list && w->kind() == app::ActiveKind::List && list->shownFolder() == folder) return list;
     }
     return nullptr;
 }
 
 int listWindows(Tmdimain& frame) {
     int n = 0;
-    for (ChildWindow* w : frame.children()) n += w->kind() == ActiveKind::List;
+    for (ChildWindow* w : frame.children()) n += w->kind() == app::ActiveKind::List;
     return n;
 }
 
@@ -142,7 +142,7 @@ private slots:
     }
     void cleanup() {
         instance_.reset();
-        frame_->state().viewerMode = ViewerMode::Closing;
+        frame_->state().viewerMode = app::ViewerMode::Closing;
         frame_.reset();
         tmp_.reset();
     }
@@ -156,7 +156,7 @@ private slots:
         QVERIFY(!instance_->handOver({docs}));
         QVERIFY(frame_->startupPending());
         instance_->serve(*frame_, {docs + "/a.txt", *tmp_ / "gone"});
-        instance_->open({other, docs + "/b.txt"}, ShowMode::Contents, {});
+        instance_->open({other, docs + "/b.txt"}, app::ShowMode::Contents, {});
         QCOMPARE(listWindows(*frame_), 0);
         QTRY_VERIFY(!frame_->startupPending());
         QTRY_COMPARE(listWindows(*frame_), 3);

@@ -250,10 +250,10 @@ private slots:
         // Choosing the current sort key again reverses it; the menu checks the key.
         const bool reversed = w->sortReversed();
         frame_->actions().action(FrameAction::SortName)->trigger();
-        QCOMPARE(w->sortKey(), FileInfo::Name);
+        QCOMPARE(w->sortKey(), lists::FileInfo::Name);
         QCOMPARE(w->sortReversed(), !reversed);
         frame_->actions().action(FrameAction::SortSize)->trigger();
-        QCOMPARE(w->sortKey(), FileInfo::Size);
+        QCOMPARE(w->sortKey(), lists::FileInfo::Size);
         QVERIFY(!w->sortReversed());
         frame_->actions().action(FrameAction::SortReverse)->trigger();
         QVERIFY(w->sortReversed());
@@ -283,7 +283,7 @@ private slots:
         auto* tree = new Tmdisubdir(*frame_, &volumes);
         qputenv("HOME", savedHome);
         frame_->activateChild(tree);
-        QCOMPARE(frame_->state().activeKind, ActiveKind::Dir);
+        QCOMPARE(frame_->state().activeKind, app::ActiveKind::Dir);
         QVERIFY(tree->DirTree1().GoToDir(tmp_->path() + "/vol/home").ok());
         QCOMPARE(tree->selectedFolder(), tmp_->path() + "/vol/home");
 
@@ -305,7 +305,7 @@ private slots:
         QVERIFY(!frame_->actions().action(FrameAction::Delete)->isEnabled());
         QVERIFY(frame_->actions().action(FrameAction::Rename)->isEnabled());
         emit file->aboutToHide();
-        frame_->state().viewerMode = ViewerMode::Closing;
+        frame_->state().viewerMode = app::ViewerMode::Closing;
     }
 };
 

@@ -35,7 +35,7 @@ private:
 
     std::string cfg() const { return tmp_->path() + "/Arbelwin.cfg"; }
     std::string readKey(const char* key) {
-        return config::IniFile(cfg()).readString(kWindowsSection, key, "<missing>");
+        return config::IniFile(cfg()).readString(app::kWindowsSection, key, "<missing>");
     }
     std::unique_ptr<Tmdimain> makeFrame() {
         auto frame = std::make_unique<Tmdimain>(FrameOptions{cfg(), false});
@@ -86,7 +86,7 @@ private slots:
         auto frame = makeFrame();
         QVERIFY(frame->windowState() & Qt::WindowMaximized);
         QCOMPARE(frame->windowTitle(), QStringLiteral("Arbel"));
-        QCOMPARE(frame->state().activeKind, ActiveKind::First);
+        QCOMPARE(frame->state().activeKind, app::ActiveKind::First);
         QVERIFY(frame->registry().empty());
         // Nothing is written at start.
         QVERIFY(!arbel::test::exists(cfg()));
@@ -94,11 +94,11 @@ private slots:
 
     void startsFromSavedPlacement() {
         config::IniFile ini(cfg());
-        ini.writeString(kWindowsSection, "mainmax", "no");
-        ini.writeInteger(kWindowsSection, "maint", 40);
-        ini.writeInteger(kWindowsSection, "mainl", 50);
-        ini.writeInteger(kWindowsSection, "mainw", 700);
-        ini.writeInteger(kWindowsSection, "mainh", 500);
+        ini.writeString(app::kWindowsSection, "mainmax", "no");
+        ini.writeInteger(app::kWindowsSection, "maint", 40);
+        ini.writeInteger(app::kWindowsSection, "mainl", 50);
+        ini.writeInteger(app::kWindowsSection, "mainw", 700);
+        ini.writeInteger(app::kWindowsSection, "mainh", 500);
         auto frame = makeFrame();
         QVERIFY(!(frame->windowState() & Qt::WindowMaximized));
         QCOMPARE(frame->size(), QSize(700, 500));
@@ -119,7 +119,7 @@ private slots:
             frame->setGeometry(30, 60, 640, 480);
             frame->show();
             QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-            new TestChild(*frame, ActiveKind::Auto, "/usr");
+            new TestChild(*frame, app::ActiveKind::Auto, "/usr");
             frame->actions().action(FrameAction::FrameSaveSettings)->trigger();
             QCOMPARE(readKey("mainmax"), std::string("no"));
             QCOMPARE(readKey("mainw"), std::to_string(frame->width()));
@@ -139,19 +139,19 @@ private slots:
 
     void closeRefusedWhileADialogIsOpen() {
         auto frame = makeFrame();
-        auto* child = new TestChild(*frame, ActiveKind::List, "/tmp");
+        auto* child = new TestChild(*frame, app::ActiveKind::List, "/tmp");
         QPointer<TestChild> guard(child);
         QWidget dialog;
-        frame->dialogOpened(DialogTag::Copier, &dialog, nullptr);
+        frame->dialogOpened(app::DialogTag::Copier, &dialog, nullptr);
         frame->actions().action(FrameAction::MenuBarExit)->trigger();
         QVERIFY(frame->isVisible());
         QCOMPARE(messages_, QStringList{"You must close all dialogs before exiting."});
         // A refused close must not leave the children believing the program ends.
-        QVERIFY(frame->state().viewerMode != ViewerMode::Closing);
+        QVERIFY(frame->state().viewerMode != app::ViewerMode::Closing);
         QVERIFY(guard);
 
-        frame->dialogClosed(DialogTag::Copier);
-        QCOMPARE(frame->state().activeDialog, DialogTag::None);
+        frame->dialogClosed(app::DialogTag::Copier);
+        QCOMPARE(frame->state().activeDialog, app::DialogTag::None);
         QVERIFY(frame->close());
         QCOMPARE(messages_.size(), 1);
     }
@@ -159,28 +159,28 @@ private slots:
     void searchWindowStaysTheOpenDialogAfterAnotherCloses() {
         auto frame = makeFrame();
         QWidget search, rename;
-        frame->dialogOpened(DialogTag::FindForm, &search, nullptr);
+        frame->dialogOpened(app::DialogTag::FindForm, &search, nullptr);
         QVERIFY(frame->state().fromSearch);
-        frame->dialogOpened(DialogTag::Rename, &rename, nullptr);
-        frame->dialogClosed(DialogTag::Rename);
-        QCOMPARE(frame->state().activeDialog, DialogTag::FindForm);
+        frame->dialogOpened(app::DialogTag::Rename, &rename, nullptr);
+        frame->dialogClosed(app::DialogTag::Rename);
+        QCOMPARE(frame->state().activeDialog, app::DialogTag::FindForm);
         QVERIFY(!frame->close());  // the search window is a dialog too
-        frame->dialogClosed(DialogTag::FindForm);
-        QCOMPARE(frame->state().activeDialog, DialogTag::None);
+        frame->dialogClosed(app::DialogTag::FindForm);
+        QCOMPARE(frame->state().activeDialog, app::DialogTag::None);
         QVERIFY(!frame->state().fromSearch);
     }
 
     void clickOnEmptyClientAreaClosesTheDeleteDialogOnly() {
         auto frame = makeFrame();
         QWidget copier;
-        frame->dialogOpened(DialogTag::Copier, &copier, nullptr);
+        frame->dialogOpened(app::DialogTag::Copier, &copier, nullptr);
         copier.show();
         QTest::mouseClick(frame->clientArea()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
         QVERIFY(copier.isVisible());
-        frame->dialogClosed(DialogTag::Copier);
+        frame->dialogClosed(app::DialogTag::Copier);
 
         QWidget deleter;
-        frame->dialogOpened(DialogTag::Delete, &deleter, nullptr);
+        frame->dialogOpened(app::DialogTag::Delete, &deleter, nullptr);
         deleter.show();
         QTest::mouseClick(frame->clientArea()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
         QVERIFY(!deleter.isVisible());
@@ -188,11 +188,11 @@ private slots:
 
     void windowMenuAfterClosingTheSecondOfThree() {
         auto frame = makeFrame();
-        auto* a = new TestChild(*frame, ActiveKind::List, "/a");
-        auto* b = new TestChild(*frame, ActiveKind::List, "/b");
-        auto* c = new TestChild(*frame, ActiveKind::Auto, "/c&d");
+        auto* a = new TestChild(*frame, app::ActiveKind::List, "/a");
+        auto* b = new TestChild(*frame, app::ActiveKind::List, "/b");
+        auto* c = new TestChild(*frame, app::ActiveKind::Auto, "/c&d");
         QCOMPARE(windowEntries(*frame), (QStringList{"&1 /a", "&2 /b", "*&3 Auto: /c&&d"}));
-        QCOMPARE(frame->state().activeKind, ActiveKind::Auto);
+        QCOMPARE(frame->state().activeKind, app::ActiveKind::Auto);
         QCOMPARE(frame->clientArea()->activeSubWindow(), c);
 
         frame->activateChild(a);
@@ -204,14 +204,14 @@ private slots:
         QCOMPARE(windowEntries(*frame), (QStringList{"*&1 /a", "&2 Auto: /c&&d"}));
         QTRY_COMPARE(frame->clientArea()->activeSubWindow(), a);
         QCOMPARE(frame->activeChild(), a);
-        QCOMPARE(frame->currentOf(ActiveKind::List), a);
-        QCOMPARE(frame->state().activeKind, ActiveKind::List);
+        QCOMPARE(frame->currentOf(app::ActiveKind::List), a);
+        QCOMPARE(frame->state().activeKind, app::ActiveKind::List);
         QCOMPARE(frame->clientArea()->subWindowList().size(), 2);
 
         // Choosing an entry activates its window.
         windowEntry(*frame, 1)->trigger();
         QCOMPARE(frame->activeChild(), c);
-        QCOMPARE(frame->state().activeKind, ActiveKind::Auto);
+        QCOMPARE(frame->state().activeKind, app::ActiveKind::Auto);
         QVERIFY(frame->state().autoWindowOpen);
         QVERIFY(c->close());
         QVERIFY(!frame->state().autoWindowOpen);
@@ -222,7 +222,7 @@ private slots:
         auto frame = makeFrame();
         QList<TestChild*> kids;
         for (int i = 1; i <= 11; ++i)
-            kids << new TestChild(*frame, ActiveKind::List, "/d" + std::to_string(i));
+            kids << new TestChild(*frame, app::ActiveKind::List, "/d" + std::to_string(i));
         frame->activateChild(kids[0]);
         QAction* tenth = windowEntry(*frame, 9);
         QCOMPARE(tenth->text(), QStringLiteral("&10 /d10"));
@@ -235,9 +235,9 @@ private slots:
 
     void ctrlTabFollowsCreationOrderAndWraps() {
         auto frame = makeFrame();
-        auto* a = new TestChild(*frame, ActiveKind::Dir, "/");
-        auto* b = new TestChild(*frame, ActiveKind::List, "/b");
-        auto* c = new TestChild(*frame, ActiveKind::Viewer, "/b/x.txt");
+        auto* a = new TestChild(*frame, app::ActiveKind::Dir, "/");
+        auto* b = new TestChild(*frame, app::ActiveKind::List, "/b");
+        auto* c = new TestChild(*frame, app::ActiveKind::Viewer, "/b/x.txt");
         frame->activateChild(b);
         frame->activateChild(a);  // activation history a, not creation order
         QWidget* focus = frame->activeChild()->mainControl();
@@ -254,7 +254,7 @@ private slots:
         QCOMPARE(frame->activeChild(), b);
         ctrlTab(false);
         QCOMPARE(frame->activeChild(), c);
-        QCOMPARE(frame->state().activeKind, ActiveKind::Viewer);
+        QCOMPARE(frame->state().activeKind, app::ActiveKind::Viewer);
         ctrlTab(false);  // wraps to the first
         QCOMPARE(frame->activeChild(), a);
         QCOMPARE(frame->clientArea()->activeSubWindow(), a);
@@ -282,8 +282,8 @@ private slots:
 
     void ctrlF4ClosesTheActiveChildOnly() {
         auto frame = makeFrame();
-        QPointer<TestChild> a = new TestChild(*frame, ActiveKind::List, "/a");
-        QPointer<TestChild> b = new TestChild(*frame, ActiveKind::List, "/b");
+        QPointer<TestChild> a = new TestChild(*frame, app::ActiveKind::List, "/a");
+        QPointer<TestChild> b = new TestChild(*frame, app::ActiveKind::List, "/b");
         frame->activateChild(a);
         QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : frame.get();
         QTest::keyClick(target, Qt::Key_F4, Qt::ControlModifier);
@@ -300,12 +300,12 @@ private slots:
 
     void arrangeAllUsesStoredAndDefaultRectangles() {
         config::IniFile ini(cfg());
-        ini.writeInteger(kWindowsSection, "dirw", 200);
+        ini.writeInteger(app::kWindowsSection, "dirw", 200);
         auto frame = makeFrame();
-        auto* tree = new TestChild(*frame, ActiveKind::Dir, "/");
-        auto* l1 = new TestChild(*frame, ActiveKind::List, "/a");
-        auto* v = new TestChild(*frame, ActiveKind::Viewer, "/a/f");
-        auto* l2 = new TestChild(*frame, ActiveKind::List, "/b");
+        auto* tree = new TestChild(*frame, app::ActiveKind::Dir, "/");
+        auto* l1 = new TestChild(*frame, app::ActiveKind::List, "/a");
+        auto* v = new TestChild(*frame, app::ActiveKind::Viewer, "/a/f");
+        auto* l2 = new TestChild(*frame, app::ActiveKind::List, "/b");
         for (auto* w : {tree, l1, v, l2}) w->setGeometry(5, 5, 60, 60);
         l2->showMaximized();
         frame->activateChild(l1);
@@ -325,7 +325,7 @@ private slots:
 
     void childSystemMenuStoresItsKindsKeys() {
         auto frame = makeFrame();
-        auto* list = new TestChild(*frame, ActiveKind::List, "/a");
+        auto* list = new TestChild(*frame, app::ActiveKind::List, "/a");
         list->setGeometry(10, 20, 300, 200);
         QAction* save = nullptr;
         QAction* restore = nullptr;
@@ -340,12 +340,12 @@ private slots:
         QCOMPARE(readKey("listt"), std::string("20"));
         QCOMPARE(readKey("listw"), std::string("300"));
         // The next folder window opens where this one was saved.
-        auto* next = new TestChild(*frame, ActiveKind::List, "/b");
+        auto* next = new TestChild(*frame, app::ActiveKind::List, "/b");
         QCOMPARE(next->geometry(), QRect(10, 20, 300, 200));
         restore->trigger();
         QCOMPARE(readKey("listt"), std::string());
 
-        auto* viewer = new TestChild(*frame, ActiveKind::Viewer, "/a/f");
+        auto* viewer = new TestChild(*frame, app::ActiveKind::Viewer, "/a/f");
         bool hasLocation = false;
         for (QAction* a : viewer->systemMenu()->actions())
             hasLocation |=
@@ -354,10 +354,10 @@ private slots:
     }
 
     void childrenStartMaximisedWhenTheirKindWasSavedSo() {
-        config::IniFile(cfg()).writeInteger(kWindowsSection, "listmax", 1);
+        config::IniFile(cfg()).writeInteger(app::kWindowsSection, "listmax", 1);
         auto frame = makeFrame();
-        auto* list = new TestChild(*frame, ActiveKind::List, "/a");
-        auto* viewer = new TestChild(*frame, ActiveKind::Viewer, "/a/f");
+        auto* list = new TestChild(*frame, app::ActiveKind::List, "/a");
+        auto* viewer = new TestChild(*frame, app::ActiveKind::Viewer, "/a/f");
         QVERIFY(list->isMaximized());
         QVERIFY(!viewer->isMaximized());
         // Saving a maximised window keeps the position keys it had.
@@ -368,40 +368,40 @@ private slots:
 
     void activationDuringStartupOnlyReordersFileWindows() {
         auto frame = makeFrame();
-        auto* tree = new TestChild(*frame, ActiveKind::Dir, "/");
+        auto* tree = new TestChild(*frame, app::ActiveKind::Dir, "/");
         frame->state().startupPhase = true;
-        auto* autoWin = new TestChild(*frame, ActiveKind::Auto, "/usr");
+        auto* autoWin = new TestChild(*frame, app::ActiveKind::Auto, "/usr");
         // The auto-folder window moved to the end of the activation order but
         // did not take over ActiveKind or the view panel from the tree.
         QCOMPARE(frame->activeChild(), autoWin);
-        QCOMPARE(frame->state().activeKind, ActiveKind::Dir);
+        QCOMPARE(frame->state().activeKind, app::ActiveKind::Dir);
         QVERIFY(frame->viewPanel()->disabledCopyShown());
         QVERIFY(frame->state().autoWindowOpen);
         frame->activateChild(tree);
         frame->state().startupPhase = false;
-        QCOMPARE(frame->state().activeKind, ActiveKind::Dir);
+        QCOMPARE(frame->state().activeKind, app::ActiveKind::Dir);
         frame->activateChild(autoWin);
-        QCOMPARE(frame->state().activeKind, ActiveKind::Auto);
-        QCOMPARE(frame->currentOf(ActiveKind::Auto), autoWin);
+        QCOMPARE(frame->state().activeKind, app::ActiveKind::Auto);
+        QCOMPARE(frame->currentOf(app::ActiveKind::Auto), autoWin);
     }
 
     void cappythingRefreshesMatchingWindowsWithoutActivatingThem() {
         auto frame = makeFrame();
-        auto* same = new TestChild(*frame, ActiveKind::List, "/home/ann");
-        auto* autoWin = new TestChild(*frame, ActiveKind::Auto, "/home/ann");
-        auto* sibling = new TestChild(*frame, ActiveKind::List, "/home/ann2");
-        auto* below = new TestChild(*frame, ActiveKind::List, "/home/ann/x");
+        auto* same = new TestChild(*frame, app::ActiveKind::List, "/home/ann");
+        auto* autoWin = new TestChild(*frame, app::ActiveKind::Auto, "/home/ann");
+        auto* sibling = new TestChild(*frame, app::ActiveKind::List, "/home/ann2");
+        auto* below = new TestChild(*frame, app::ActiveKind::List, "/home/ann/x");
         frame->activateChild(sibling);
         frame->cappything("/home/ann");
         QCOMPARE(same->refreshes.size(), size_t(1));
-        QCOMPARE(same->refreshes[0].mode, RefreshSignal::DelUpdate);
+        QCOMPARE(same->refreshes[0].mode, app::RefreshSignal::DelUpdate);
         QCOMPARE(same->refreshes[0].target, std::string("/home/ann"));
-        QCOMPARE(same->refreshes[0].pending, RefreshSignal::DelUpdate);
+        QCOMPARE(same->refreshes[0].pending, app::RefreshSignal::DelUpdate);
         QCOMPARE(autoWin->refreshes.size(), size_t(1));
         QVERIFY(sibling->refreshes.empty());
         QVERIFY(below->refreshes.empty());
         QCOMPARE(frame->activeChild(), sibling);
-        QCOMPARE(frame->state().pendingUpdate, RefreshSignal::None);
+        QCOMPARE(frame->state().pendingUpdate, app::RefreshSignal::None);
         QVERIFY(frame->clientArea()->updatesEnabled());
         QCOMPARE(frame->windowsAtOrBelow("/home/ann").size(), 3);
     }
@@ -409,8 +409,8 @@ private slots:
     void viewPanelFollowsTheActiveKind() {
         auto frame = makeFrame();
         QVERIFY(frame->viewPanel()->disabledCopyShown());
-        auto* tree = new TestChild(*frame, ActiveKind::Dir, "/");
-        auto* list = new TestChild(*frame, ActiveKind::List, "/a");
+        auto* tree = new TestChild(*frame, app::ActiveKind::Dir, "/");
+        auto* list = new TestChild(*frame, app::ActiveKind::List, "/a");
         QVERIFY(!frame->viewPanel()->disabledCopyShown());
         frame->activateChild(tree);
         QVERIFY(frame->viewPanel()->disabledCopyShown());
@@ -420,7 +420,7 @@ private slots:
 
     void restoreDefaultConfigurationErasesPlacementOnly() {
         config::IniFile ini(cfg());
-        ini.writeString(kWindowsSection, "mainmax", "no");
+        ini.writeString(app::kWindowsSection, "mainmax", "no");
         ini.writeString("Quenby", "editor", "/usr/bin/vi");
         auto frame = makeFrame();
         frame->actions().action(FrameAction::RestoreDefaultConfiguration)->trigger();

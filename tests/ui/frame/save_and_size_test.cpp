@@ -73,7 +73,7 @@ private:
         return w->fileList().index(rowOf(w, name), column).data().toString();
     }
     QAction* action(FrameAction a) { return frame_->actions().action(a); }
-    Tmdiview* viewer() { return qobject_cast<Tmdiview*>(frame_->currentOf(ActiveKind::Viewer)); }
+    Tmdiview* viewer() { return qobject_cast<Tmdiview*>(frame_->currentOf(app::ActiveKind::Viewer)); }
 
 private slots:
     void init() {
@@ -99,7 +99,7 @@ private slots:
     }
     void cleanup() {
         setMessageInterceptor({});
-        frame_->state().viewerMode = ViewerMode::Closing;
+        frame_->state().viewerMode = app::ViewerMode::Closing;
         frame_.reset();
         tmp_.reset();
     }

@@ -12,20 +12,20 @@ namespace arbel::ui::test {
 
 class TestChild : public ChildWindow {
 public:
-    TestChild(Tmdimain& frame, ActiveKind kind, std::string path) : ChildWindow(frame, kind) {
+    TestChild(Tmdimain& frame, app::ActiveKind kind, std::string path) : ChildWindow(frame, kind) {
         edit_ = new QLineEdit(this);
         setWidget(edit_);
         setShownPath(std::move(path));
         finishCreation();
     }
     QWidget* mainControl() const override { return edit_; }
-    void refreshWindow(RefreshSignal mode, const std::string& folder) override {
+    void refreshWindow(app::RefreshSignal mode, const std::string& folder) override {
         refreshes.push_back({mode, folder, frame().state().pendingUpdate});
     }
     struct Refresh {
-        RefreshSignal mode;
+        app::RefreshSignal mode;
         std::string target;
-        RefreshSignal pending;
+        app::RefreshSignal pending;
     };
     std::vector<Refresh> refreshes;
 

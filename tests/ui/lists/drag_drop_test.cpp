@@ -88,7 +88,7 @@ private:
         tree->treeView()->scrollTo(index);
         return tree->treeView()->visualRect(index).center();
     }
-    Tcopier* copier() const { return qobject_cast<Tcopier*>(frame_->openDialog(DialogTag::Copier)); }
+    Tcopier* copier() const { return qobject_cast<Tcopier*>(frame_->openDialog(app::DialogTag::Copier)); }
     FileWindow* folderWindow(const std::string& folder) {
         auto* w = dynamic_cast<FileWindow*>(openFolderWindow(*frame_, folder));
         if (w) (void)QTest::qWaitFor([w] { return !w->reading(); }, 5000);
@@ -123,7 +123,7 @@ private slots:
     }
     void cleanup() {
         if (Tcopier* d = copier()) d->close();
-        frame_->state().viewerMode = ViewerMode::Closing;
+        frame_->state().viewerMode = app::ViewerMode::Closing;
         frame_.reset();
         setMessageInterceptor({});
         qputenv("HOME", savedHome_);
@@ -187,7 +187,7 @@ private slots:
         QCOMPARE(copier()->source().gathered.items, (std::vector<std::string>{spaced, odd}));
         QVERIFY(copier()->source().dropped);
         QCOMPARE(copier()->ComboBox1->currentText(), QString::fromStdString(*tmp_ / "home/target"));
-        QCOMPARE(frame_->state().pendingUpdate, RefreshSignal::None);
+        QCOMPARE(frame_->state().pendingUpdate, app::RefreshSignal::None);
         QPointer<Tcopier> open = copier();
         open->Button1Click();
         QVERIFY(QTest::qWaitFor([&] { return !open; }, 30000));
@@ -265,7 +265,7 @@ private slots:
         QTRY_VERIFY(copier());
         QCOMPARE(copier()->ComboBox1->currentText(), QString::fromStdString(*tmp_ / "home/target/sub"));
         QCOMPARE(copier()->source().gathered.items, std::vector<std::string>{file});
-        QCOMPARE(frame_->currentOf(ActiveKind::List), static_cast<ChildWindow*>(w));
+        QCOMPARE(frame_->currentOf(app::ActiveKind::List), static_cast<ChildWindow*>(w));
         copier()->close();
         QTRY_VERIFY(!copier());
 
@@ -348,7 +348,7 @@ private slots:
         QVERIFY(
             dropOn(view->viewport(), view->visualRect(entry(w, "files")).center(), data.get()).dropAccepted);
         Tdel* del = nullptr;
-        QTRY_VERIFY((del = qobject_cast<Tdel*>(frame_->openDialog(DialogTag::Delete))) != nullptr);
+        QTRY_VERIFY((del = qobject_cast<Tdel*>(frame_->openDialog(app::DialogTag::Delete))) != nullptr);
         QVERIFY(del->CheckBox1->isChecked());
         QVERIFY(!copier());
         del->close();

@@ -49,7 +49,7 @@ private slots:
         QItemSelectionModel selection(&model);
         selection.select(model.index(0, 0),
                          QItemSelectionModel::Select | QItemSelectionModel::Rows);  // a.txt
-        model.sortByInfo(FileInfo::Size);
+        model.sortByInfo(lists::FileInfo::Size);
         QCOMPARE(model.displayName(2), QString("a.txt"));
         const QModelIndexList rows = selection.selectedRows();
         QCOMPARE(rows.size(), 1);

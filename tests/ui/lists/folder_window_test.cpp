@@ -35,7 +35,7 @@ private:
 
     std::string cfg() const { return tmp_->path() + "/Arbelwin.cfg"; }
     std::string readKey(const char* key) const {
-        return config::IniFile(cfg()).readString(kWindowsSection, key, "<missing>");
+        return config::IniFile(cfg()).readString(app::kWindowsSection, key, "<missing>");
     }
     FileWindow* open(const std::string& folder) {
         auto* w = dynamic_cast<FileWindow*>(openFolderWindow(*frame_, folder));
@@ -72,8 +72,8 @@ private slots:
         FileWindow* w = open(folder);
         QVERIFY(w);
         QCOMPARE(w->windowTitle(), QString::fromStdString(folder));
-        QCOMPARE(frame_->currentOf(ActiveKind::List), w);
-        QCOMPARE(frame_->state().activeKind, ActiveKind::List);
+        QCOMPARE(frame_->currentOf(app::ActiveKind::List), w);
+        QCOMPARE(frame_->state().activeKind, app::ActiveKind::List);
         QCOMPARE(rowNames(w), (QStringList{"sub", "A.c", "b.txt"}));
         QCOMPARE(w->statusText(), QString("2 files/1,234 bytes 1 folder"));
         QVERIFY(w->freeSpaceText().endsWith("k free "));
@@ -137,15 +137,15 @@ private slots:
         tmp_->writeFile("o/a.txt", "1");
         tmp_->writeFile("o/b.txt", "333");
         FileWindow* w = open(*tmp_ / "o");
-        w->sortBy(FileInfo::Size);
+        w->sortBy(lists::FileInfo::Size);
         QCOMPARE(rowNames(w), (QStringList{"zdir", "a.txt", "b.txt"}));
-        w->sortBy(FileInfo::Size);
+        w->sortBy(lists::FileInfo::Size);
         QVERIFY(w->sortReversed());
         QCOMPARE(rowNames(w), (QStringList{"zdir", "b.txt", "a.txt"}));
         // Clicking the report header sorts the same way.
         w->setDisplayStyle(DisplayStyle::Report);
         emit w->listView().reportView()->header()->sectionClicked(TFileList::ColName);
-        QCOMPARE(w->sortKey(), FileInfo::Name);
+        QCOMPARE(w->sortKey(), lists::FileInfo::Name);
         QVERIFY(!w->sortReversed());
     }
 
@@ -192,12 +192,12 @@ private slots:
         w->setDisplayStyle(DisplayStyle::Report);
         QTreeView* view = w->listView().reportView();
         QSignalSpy offered(w, &FileWindow::folderOffered);
-        frame_->state().activeDialog = DialogTag::NewDir;
+        frame_->state().activeDialog = app::DialogTag::NewDir;
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                           view->visualRect(w->fileList().index(1, 0)).center());
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                           view->visualRect(w->fileList().index(0, 0)).center());
-        frame_->state().activeDialog = DialogTag::None;
+        frame_->state().activeDialog = app::DialogTag::None;
         QCOMPARE(offered.count(), 2);
         QCOMPARE(offered.at(0).at(0).toByteArray(),
                  QByteArray::fromStdString(*tmp_ / "d"));  // a file: the folder
@@ -234,7 +234,7 @@ private slots:
         QCOMPARE(w->statusText(), QString("1 file/2 bytes "));
 
         // The tree's settled click refreshes it with "captionupdate".
-        w->refresh(RefreshSignal::CaptionUpdate, *tmp_ / "a1");
+        w->refresh(app::RefreshSignal::CaptionUpdate, *tmp_ / "a1");
         waitRead(w);
         QCOMPARE(rowNames(w), (QStringList{"first.txt"}));
 
@@ -267,7 +267,7 @@ private slots:
         QVERIFY(w->statusText().contains(QRegularExpression(" files?/[0-9,]* bytes")));
 
         // A full read lists them all.
-        w->refresh(RefreshSignal::None);
+        w->refresh(app::RefreshSignal::None);
         waitRead(w);
         QCOMPARE(w->fileList().rowCount(), 4000);
     }

@@ -70,7 +70,7 @@ private slots:
         QTRY_VERIFY(!frame_->startupPending());
     }
     void cleanup() {
-        frame_->state().viewerMode = ViewerMode::Closing;
+        frame_->state().viewerMode = app::ViewerMode::Closing;
         frame_.reset();
         qputenv("HOME", savedHome_);
         tmp_.reset();
@@ -102,7 +102,7 @@ private slots:
         frame_->activateChild(tree);
         QTest::keyClick(tree->treeView(), Qt::Key_Return);
         ChildWindow* opened = nullptr;
-        QTRY_VERIFY((opened = frame_->currentOf(ActiveKind::List)) != nullptr);
+        QTRY_VERIFY((opened = frame_->currentOf(app::ActiveKind::List)) != nullptr);
         auto* list = dynamic_cast<FileWindow*>(opened);
         QVERIFY(list);
         QCOMPARE(list->shownFolder(), *tmp_ / "home/docs");
@@ -110,21 +110,21 @@ private slots:
         QCOMPARE(rowNames(list), (QStringList{"inner", "letter.txt"}));
 
         // Enter on the folder entry "inner" opens a second folder window there.
-        frame_->state().pendingUpdate = RefreshSignal::None;
+        frame_->state().pendingUpdate = app::RefreshSignal::None;
         frame_->activateChild(list);
         list->listView().selectionModel()->select(
             list->fileList().index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         list->listView().selectionModel()->setCurrentIndex(list->fileList().index(0, 0),
                                                            QItemSelectionModel::NoUpdate);
         QTest::keyClick(list->listView().currentView(), Qt::Key_Return);
-        QTRY_VERIFY(frame_->currentOf(ActiveKind::List) != list);
-        auto* second = dynamic_cast<FileWindow*>(frame_->currentOf(ActiveKind::List));
+        QTRY_VERIFY(frame_->currentOf(app::ActiveKind::List) != list);
+        auto* second = dynamic_cast<FileWindow*>(frame_->currentOf(app::ActiveKind::List));
         QVERIFY(second);
         QCOMPARE(second->shownFolder(), *tmp_ / "home/docs/inner");
         QTRY_VERIFY(!second->reading());
         QCOMPARE(rowNames(second), (QStringList{"deep.txt"}));
         int folderWindows = 0;
-        for (ChildWindow* c : frame_->children()) folderWindows += c->kind() == ActiveKind::List;
+        for (ChildWindow* c : frame_->children()) folderWindows += c->kind() == app::ActiveKind::List;
         QCOMPARE(folderWindows, 2);  // one Enter, one window
     }
 };

@@ -46,7 +46,7 @@ private:
     std::string cfg() const { return tmp_->path() + "/Arbelwin.cfg"; }
     DialogSource listSource(std::vector<std::string> items) {
         DialogSource s;
-        s.kind = ActiveKind::List;
+        s.kind = app::ActiveKind::List;
         s.gathered.items = std::move(items);
         s.gathered.firstItem = s.gathered.items.empty() ? std::string() : s.gathered.items.front();
         s.windowFolder = tmp_->path();
@@ -92,7 +92,7 @@ private slots:
         tmp_->writeFile("src/sub/b.txt", "beta");
         std::string target = tmp_->path() + "/New Target";
         auto* d = new Tcopier(*frame_, Tcopier::Mode::Copy, listSource({(*tmp_ / "src")}));
-        QCOMPARE(frame_->state().activeDialog, DialogTag::Copier);
+        QCOMPARE(frame_->state().activeDialog, app::DialogTag::Copier);
         QVERIFY(d->renbox->isEnabled());
         d->ComboBox1->setEditText(QString::fromStdString(target));
         d->autobox->setChecked(true);
@@ -106,7 +106,7 @@ private slots:
         config::IniFile ini(cfg());
         QCOMPARE(ini.readHistory(config::sections::Copies), std::vector<std::string>{target});
         QCOMPARE(ini.readString("Quenby", "replace", "?"), std::string("true"));
-        QTRY_COMPARE(frame_->state().activeDialog, DialogTag::None);
+        QTRY_COMPARE(frame_->state().activeDialog, app::DialogTag::None);
     }
 
     // The copy dialog says its mode in its caption, button and label from the
@@ -162,7 +162,7 @@ private slots:
         source->selectAll(true);
         QCOMPARE(source->selectedNames().size(), size_t(2));
         frame_->copybutClick();
-        auto* d = qobject_cast<Tcopier*>(frame_->openDialog(DialogTag::Copier));
+        auto* d = qobject_cast<Tcopier*>(frame_->openDialog(app::DialogTag::Copier));
         QVERIFY(d);
         QCOMPARE(d->source().gathered.items.size(), size_t(2));
         d->ComboBox1->setEditText(QString::fromStdString(*tmp_ / "to"));
@@ -185,7 +185,7 @@ private slots:
         QPointer<ChildWindow> sibling = openFolderWindow(*frame_, *tmp_ / "victim2");
         QPointer<ChildWindow> inner = openFolderWindow(*frame_, *tmp_ / "keep/inner");
         DialogSource s;
-        s.kind = ActiveKind::Dir;
+        s.kind = app::ActiveKind::Dir;
         s.windowFolder = *tmp_ / "victim";
         s.gathered.items = {*tmp_ / "victim"};
         countKinds(s);
@@ -217,9 +217,9 @@ private slots:
         std::string odd = *tmp_ / "drop\xff here";
         tmp_->makeDir("drop\xff here");
         ops::processItemList().items = {*tmp_ / "x1", *tmp_ / "x2"};
-        frame_->state().pendingUpdate = RefreshSignal::DfDrop;
+        frame_->state().pendingUpdate = app::RefreshSignal::DfDrop;
         Tcopier* d = Tcopier::open(*frame_, Tcopier::Mode::Copy);
-        QCOMPARE(frame_->state().pendingUpdate, RefreshSignal::None);
+        QCOMPARE(frame_->state().pendingUpdate, app::RefreshSignal::None);
         QVERIFY(!d->renbox->isEnabled());
         d->setTarget(odd);
         QPointer<QDialog> open = d;

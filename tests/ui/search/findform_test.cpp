@@ -77,7 +77,7 @@ private slots:
         Tfindform* f = Tfindform::instance();
         QVERIFY(f);
         QVERIFY(frame.state().fromSearch);
-        QCOMPARE(frame.state().activeDialog, DialogTag::FindForm);
+        QCOMPARE(frame.state().activeDialog, app::DialogTag::FindForm);
         frame.findbutClick();  // a second Search brings the same window forward
         QCOMPARE(Tfindform::instance(), f);
 
@@ -179,7 +179,7 @@ private slots:
         f->close();
         QTRY_VERIFY(!Tfindform::instance());
         QVERIFY(!frame.state().fromSearch);
-        QCOMPARE(frame.state().activeDialog, DialogTag::None);
+        QCOMPARE(frame.state().activeDialog, app::DialogTag::None);
     }
 
     // Delete and Rename opened while the search window is up act on the selected
@@ -224,7 +224,7 @@ private slots:
         selectOnly("keep.txt");
         frame.state().renameTarget = root + "/keep.txt";
         frame.renamebutClick();
-        auto* ren = qobject_cast<Tren*>(frame.openDialog(DialogTag::Rename));
+        auto* ren = qobject_cast<Tren*>(frame.openDialog(app::DialogTag::Rename));
         QVERIFY(ren);
         ren->Edit1->setText("kept.txt");
         ren->Button1Click();

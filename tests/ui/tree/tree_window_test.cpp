@@ -42,12 +42,12 @@ public:
 // A stand-in auto-folder window that records what it was told to show.
 class FakeAuto : public ChildWindow {
 public:
-    explicit FakeAuto(Tmdimain& frame) : ChildWindow(frame, ActiveKind::Auto) {
+    explicit FakeAuto(Tmdimain& frame) : ChildWindow(frame, app::ActiveKind::Auto) {
         setWidget(new QLineEdit(this));
         finishCreation();
     }
-    void refreshWindow(RefreshSignal mode, const std::string& folder) override {
-        if (mode == RefreshSignal::CaptionUpdate) shown.push_back(folder);
+    void refreshWindow(app::RefreshSignal mode, const std::string& folder) override {
+        if (mode == app::RefreshSignal::CaptionUpdate) shown.push_back(folder);
     }
     std::vector<std::string> shown;
 };
@@ -105,7 +105,7 @@ void TreeWindowTest::init() {
 }
 
 void TreeWindowTest::cleanup() {
-    frame_->state().viewerMode = ViewerMode::Closing;
+    frame_->state().viewerMode = app::ViewerMode::Closing;
     frame_.reset();
     qputenv("HOME", savedHome_);
     tmp_.reset();
@@ -119,11 +119,11 @@ void TreeWindowTest::startsOnTheSavedFolderOrTheHomeFolder() {
     Tmdisubdir* first = openTree();
     QCOMPARE(first->selectedFolder(), tmp_->path() + "/home");
     QCOMPARE(first->windowTitle(), QStringLiteral("Combined Volumes"));
-    QCOMPARE(frame_->currentOf(ActiveKind::Dir), first);
+    QCOMPARE(frame_->currentOf(app::ActiveKind::Dir), first);
     first->close();  // only minimised; the second window below is what we look at
     delete first;
 
-    frame_->config().writeString(kWindowsSection, "dirload", tmp_->path() + "/a/b");
+    frame_->config().writeString(app::kWindowsSection, "dirload", tmp_->path() + "/a/b");
     Tmdisubdir* w = openTree();
     QCOMPARE(w->selectedFolder(), tmp_->path() + "/a/b");
     // The view shows it selected, and the folder is expanded one level.
@@ -136,7 +136,7 @@ void TreeWindowTest::startsOnTheSavedFolderOrTheHomeFolder() {
 }
 
 void TreeWindowTest::levelKeysExpandExactlyAndTheHeaderCountsWhatIsShown() {
-    frame_->config().writeString(kWindowsSection, "dirload", tmp_->path() + "/a");
+    frame_->config().writeString(app::kWindowsSection, "dirload", tmp_->path() + "/a");
     Tmdisubdir* w = openTree();
     DirTreeView* view = w->treeView();
     auto indexOf = [&](const char* rel) {
@@ -167,7 +167,7 @@ void TreeWindowTest::levelKeysExpandExactlyAndTheHeaderCountsWhatIsShown() {
 void TreeWindowTest::expandAllTerminatesOnLinkLoops() {
     tmp_->makeLink("a/b/c/up", "../..");
     tmp_->makeLink("a/self", ".");
-    frame_->config().writeString(kWindowsSection, "dirload", tmp_->path() + "/a");
+    frame_->config().writeString(app::kWindowsSection, "dirload", tmp_->path() + "/a");
     Tmdisubdir* w = openTree();
     QTest::keyClick(w->treeView(), '*');
     DirTreeView* view = w->treeView();
@@ -181,8 +181,8 @@ void TreeWindowTest::saveSettingsWritesDirloadAndRestoreDefaultClearsIt() {
     Tmdisubdir* w = openTree();
     QVERIFY(w->DirTree1().GoToDir(tmp_->path() + "/a/e").ok());
     w->systemCommand(kTreeSaveSettings);
-    QCOMPARE(frame_->config().readString(kWindowsSection, "dirload", "?"), tmp_->path() + "/a/e");
-    QCOMPARE(frame_->config().readString(kWindowsSection, "dirmax", ""), std::string("0"));
+    QCOMPARE(frame_->config().readString(app::kWindowsSection, "dirload", "?"), tmp_->path() + "/a/e");
+    QCOMPARE(frame_->config().readString(app::kWindowsSection, "dirmax", ""), std::string("0"));
 
     // A folder name with a newline cannot be one line of the settings file.
     tmp_->makeDir("a/two\nlines");
@@ -190,10 +190,10 @@ void TreeWindowTest::saveSettingsWritesDirloadAndRestoreDefaultClearsIt() {
     QVERIFY(w->DirTree1().GoToDir(tmp_->path() + "/a/two\nlines").ok());
     QCOMPARE(w->selectedFolder(), tmp_->path() + "/a/two\nlines");
     w->systemCommand(kTreeSaveSettings);
-    QCOMPARE(frame_->config().readString(kWindowsSection, "dirload", "?"), tmp_->path() + "/a/e");
+    QCOMPARE(frame_->config().readString(app::kWindowsSection, "dirload", "?"), tmp_->path() + "/a/e");
 
     w->systemCommand(kTreeRestoreDefault);
-    QCOMPARE(frame_->config().readString(kWindowsSection, "dirload", "?"), std::string());
+    QCOMPARE(frame_->config().readString(app::kWindowsSection, "dirload", "?"), std::string());
 }
 
 void TreeWindowTest::closingOnlyMinimises() {
@@ -203,7 +203,7 @@ void TreeWindowTest::closingOnlyMinimises() {
     QCoreApplication::processEvents();
     QVERIFY(guard);
     QVERIFY(w->isMinimized());
-    QCOMPARE(frame_->currentOf(ActiveKind::Dir), w);
+    QCOMPARE(frame_->currentOf(app::ActiveKind::Dir), w);
 }
 
 void TreeWindowTest::aClickFeedsTheAutoWindowAfterTheDelayUnlessDoubleClicked() {
@@ -220,7 +220,7 @@ void TreeWindowTest::aClickFeedsTheAutoWindowAfterTheDelayUnlessDoubleClicked() 
     QCOMPARE(settled.count(), 0);  // not at once
     QTRY_COMPARE(settled.count(), 1);
     QCOMPARE(autoWindow->shown, std::vector<std::string>{tmp_->path() + "/home/docs"});
-    QCOMPARE(frame_->state().pendingUpdate, RefreshSignal::None);
+    QCOMPARE(frame_->state().pendingUpdate, app::RefreshSignal::None);
 
     // A double click within the delay opens a folder window instead.
     QModelIndex home = view->dirModel()->indexOf(w->DirTree1().FindNode(tmp_->path() + "/home"));
@@ -277,11 +277,11 @@ void TreeWindowTest::menusRunTheFrameCommandsWithTheirTargets() {
         if (a->text() == QStringLiteral("Delete")) remove = a;
     QVERIFY(remove);
     remove->trigger();
-    auto* del = qobject_cast<Tdel*>(frame_->openDialog(DialogTag::Delete));
+    auto* del = qobject_cast<Tdel*>(frame_->openDialog(app::DialogTag::Delete));
     QVERIFY(del);
     QCOMPARE(del->label2->FileName(), tmp_->path() + "/home/docs");
     del->close();
-    QTRY_COMPARE(frame_->state().activeDialog, DialogTag::None);
+    QTRY_COMPARE(frame_->state().activeDialog, app::DialogTag::None);
 
     QTest::mousePress(view->viewport(), Qt::RightButton, {}, view->visualRect(docs).center());
     QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, view->visualRect(home).center());
@@ -292,7 +292,7 @@ void TreeWindowTest::menusRunTheFrameCommandsWithTheirTargets() {
     QVERIFY(move);
     move->trigger();
     w->dragMenu()->close();
-    auto* copier = qobject_cast<Tcopier*>(frame_->openDialog(DialogTag::Copier));
+    auto* copier = qobject_cast<Tcopier*>(frame_->openDialog(app::DialogTag::Copier));
     QVERIFY(copier);
     QCOMPARE(copier->mode(), Tcopier::Mode::Move);
     QCOMPARE(copier->ComboBox1->currentText(), QString::fromStdString(tmp_->path() + "/home"));
@@ -316,7 +316,7 @@ void TreeWindowTest::modelStaysValidThroughTreeOperations() {
     test::removeTree(root + "/a/zz/c");
     t.DeleteDir(root + "/a/zz/c");
     QCOMPARE(w->treeView()->currentIndex(), model->indexOf(t.FindNode(root + "/a/zz")));
-    w->refreshWindow(RefreshSignal::None);
+    w->refreshWindow(app::RefreshSignal::None);
     QCOMPARE(w->selectedFolder(), root + "/a/zz");
     QCOMPARE(w->treeView()->currentIndex(), model->indexOf(t.selected()));
     QCOMPARE(t.checkConsistency(), std::vector<std::string>{});

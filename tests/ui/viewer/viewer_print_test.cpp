@@ -64,7 +64,7 @@ private slots:
     void cleanup() {
         printHooks().choosePrinter = {};
         setMessageInterceptor({});
-        frame_->state().viewerMode = ViewerMode::Closing;
+        frame_->state().viewerMode = app::ViewerMode::Closing;
         frame_.reset();
         tmp_.reset();
     }

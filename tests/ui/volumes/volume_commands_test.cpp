@@ -128,7 +128,7 @@ void VolumeCommandsTest::init() {
 }
 
 void VolumeCommandsTest::cleanup() {
-    frame_->state().viewerMode = ViewerMode::Closing;
+    frame_->state().viewerMode = app::ViewerMode::Closing;
     frame_.reset();
     setMessageInterceptor(previous_);
     volumes::setVolumeService(nullptr);
@@ -139,15 +139,15 @@ void VolumeCommandsTest::cleanup() {
 void VolumeCommandsTest::selectInTree(const std::string& path) {
     QVERIFY(tree_->DirTree1().GoToDir(path).ok());
     frame_->activateChild(tree_);
-    QCOMPARE(frame_->state().activeKind, ActiveKind::Dir);
+    QCOMPARE(frame_->state().activeKind, app::ActiveKind::Dir);
 }
 
 void VolumeCommandsTest::formatAsksFirstThenFormatsAndRefreshesTheVolumesWindows() {
     ChildWindow* list = openFolderWindow(*frame_, mp("stick") + "/photos");
     selectInTree(mp("stick"));
     action(FrameAction::FormatDisk)->trigger();
-    QTRY_VERIFY(frame_->openDialog(DialogTag::Format));
-    auto* dialog = qobject_cast<Tformat*>(frame_->openDialog(DialogTag::Format));
+    QTRY_VERIFY(frame_->openDialog(app::DialogTag::Format));
+    auto* dialog = qobject_cast<Tformat*>(frame_->openDialog(app::DialogTag::Format));
     QVERIFY(dialog);
     QVERIFY(machine_->record().empty());  // nothing before the user's consent
     QCOMPARE(dialog->FileSystem->currentText(), QStringLiteral("vfat"));
@@ -162,7 +162,7 @@ void VolumeCommandsTest::formatAsksFirstThenFormatsAndRefreshesTheVolumesWindows
     dialog->FormatButton->click();
     QTRY_VERIFY(!guard);
     QCOMPARE(machine_->record(), std::vector<std::string>{"format " + mp("stick") + " ext4 NEW quick"});
-    QCOMPARE(frame_->state().activeDialog, DialogTag::None);
+    QCOMPARE(frame_->state().activeDialog, app::DialogTag::None);
     QVERIFY(messages_.isEmpty());
     // The tree shows the new label; the window inside the volume moved to its root.
     QCOMPARE(tree_->DirTree1().nodeText(tree_->DirTree1().roots().at(0).get()), std::string("NEW"));
@@ -172,22 +172,22 @@ void VolumeCommandsTest::formatAsksFirstThenFormatsAndRefreshesTheVolumesWindows
 void VolumeCommandsTest::cancelAndRefusalsFormatNothing() {
     selectInTree(mp("stick"));
     action(FrameAction::FormatDisk)->trigger();
-    QTRY_VERIFY(frame_->openDialog(DialogTag::Format));
-    qobject_cast<Tformat*>(frame_->openDialog(DialogTag::Format))->CancelButton->click();
-    QTRY_COMPARE(frame_->state().activeDialog, DialogTag::None);
+    QTRY_VERIFY(frame_->openDialog(app::DialogTag::Format));
+    qobject_cast<Tformat*>(frame_->openDialog(app::DialogTag::Format))->CancelButton->click();
+    QTRY_COMPARE(frame_->state().activeDialog, app::DialogTag::None);
 
     // The volume holding a protected path is refused, and told why.
     selectInTree(mp("system"));
     action(FrameAction::FormatDisk)->trigger();
     QTRY_COMPARE(messages_.size(), 1);
     QVERIFY(messages_.front().contains(QStringLiteral("cannot be formatted")));
-    QVERIFY(!frame_->openDialog(DialogTag::Format));
+    QVERIFY(!frame_->openDialog(app::DialogTag::Format));
 
     // A folder is not a volume: the command does nothing at all.
     selectInTree(mp("stick") + "/photos");
     action(FrameAction::FormatDisk)->trigger();
     QTest::qWait(100);
-    QVERIFY(!frame_->openDialog(DialogTag::Format));
+    QVERIFY(!frame_->openDialog(app::DialogTag::Format));
 
     // The volume's folder vanished.
     selectInTree(mp("stick"));
@@ -195,7 +195,7 @@ void VolumeCommandsTest::cancelAndRefusalsFormatNothing() {
     action(FrameAction::FormatDisk)->trigger();
     QCOMPARE(messages_.back(), QStringLiteral("That drive appears to be invalid."));
     QTest::qWait(100);
-    QVERIFY(!frame_->openDialog(DialogTag::Format));
+    QVERIFY(!frame_->openDialog(app::DialogTag::Format));
     QVERIFY(machine_->record().empty());
 }
 
@@ -203,12 +203,12 @@ void VolumeCommandsTest::aFailedFormatSaysWhyAndKeepsTheDialog() {
     machine_->answer = ServiceResult{ServiceOutcome::Failed, "/dev/sdz1", "Device is busy", {}, {}};
     selectInTree(mp("stick"));
     action(FrameAction::FormatDisk)->trigger();
-    QTRY_VERIFY(frame_->openDialog(DialogTag::Format));
-    auto* dialog = qobject_cast<Tformat*>(frame_->openDialog(DialogTag::Format));
+    QTRY_VERIFY(frame_->openDialog(app::DialogTag::Format));
+    auto* dialog = qobject_cast<Tformat*>(frame_->openDialog(app::DialogTag::Format));
     dialog->FormatButton->click();
     QTRY_COMPARE(messages_.size(), 1);
     QVERIFY(messages_.front().contains(QStringLiteral("Device is busy")));
-    QCOMPARE(frame_->openDialog(DialogTag::Format), dialog);
+    QCOMPARE(frame_->openDialog(app::DialogTag::Format), dialog);
     QVERIFY(dialog->FormatButton->isEnabled());
 
     // A dismissed authorisation is the user's cancel: no message.
@@ -222,7 +222,7 @@ void VolumeCommandsTest::aFailedFormatSaysWhyAndKeepsTheDialog() {
 void VolumeCommandsTest::theLabelDialogWritesTheLabelAndTheTreeFollows() {
     selectInTree(mp("stick"));
     action(FrameAction::LabelDisk)->trigger();
-    auto* ren = qobject_cast<Tren*>(frame_->openDialog(DialogTag::Rename));
+    auto* ren = qobject_cast<Tren*>(frame_->openDialog(app::DialogTag::Rename));
     QVERIFY(ren);
     QCOMPARE(ren->mode(), Tren::Mode::VolumeLabel);
     QCOMPARE(ren->windowTitle(), QStringLiteral("Volume Label of ") + QString::fromStdString(mp("stick")));
@@ -238,13 +238,13 @@ void VolumeCommandsTest::theLabelDialogWritesTheLabelAndTheTreeFollows() {
     // Rename on a volume in the tree is the same dialog; on a folder it renames.
     selectInTree(mp("system"));
     action(FrameAction::Rename)->trigger();
-    ren = qobject_cast<Tren*>(frame_->openDialog(DialogTag::Rename));
+    ren = qobject_cast<Tren*>(frame_->openDialog(app::DialogTag::Rename));
     QVERIFY(ren);
     QCOMPARE(ren->mode(), Tren::Mode::VolumeLabel);
     ren->close();
     selectInTree(mp("system") + "/etc");
     action(FrameAction::Rename)->trigger();
-    ren = qobject_cast<Tren*>(frame_->openDialog(DialogTag::Rename));
+    ren = qobject_cast<Tren*>(frame_->openDialog(app::DialogTag::Rename));
     QVERIFY(ren);
     QCOMPARE(ren->mode(), Tren::Mode::Rename);
     ren->close();
@@ -254,13 +254,13 @@ void VolumeCommandsTest::aRefusedLabelKeepsTheDialogOpen() {
     machine_->answer = ServiceResult{ServiceOutcome::NotAuthorized, "/dev/sdz1", "Not authorized", {}, {}};
     selectInTree(mp("stick"));
     action(FrameAction::LabelDisk)->trigger();
-    auto* ren = qobject_cast<Tren*>(frame_->openDialog(DialogTag::Rename));
+    auto* ren = qobject_cast<Tren*>(frame_->openDialog(app::DialogTag::Rename));
     QVERIFY(ren);
     ren->Edit1->setText(QStringLiteral("NOPE"));
     QTest::keyClick(ren->Edit1, Qt::Key_Return);
     QTRY_COMPARE(messages_.size(), 1);
     QVERIFY(messages_.front().startsWith(QStringLiteral("Unable change Volume Label.")));
-    QCOMPARE(frame_->openDialog(DialogTag::Rename), ren);
+    QCOMPARE(frame_->openDialog(app::DialogTag::Rename), ren);
     QTRY_VERIFY(ren->Button1->isEnabled());
     QCOMPARE(tree_->DirTree1().nodeText(tree_->DirTree1().roots().at(0).get()), std::string("OLD"));
 }
@@ -272,7 +272,7 @@ void VolumeCommandsTest::diskItemsNeedAVolumeInTheTree() {
     QVERIFY(action(FrameAction::FormatDisk)->isEnabled());
     QVERIFY(!action(FrameAction::Sharing)->isEnabled());
     openFolderWindow(*frame_, mp("stick"));
-    QTRY_COMPARE(frame_->state().activeKind, ActiveKind::List);
+    QTRY_COMPARE(frame_->state().activeKind, app::ActiveKind::List);
     frame_->Volume1Click();
     QVERIFY(!action(FrameAction::LabelDisk)->isEnabled());
     QVERIFY(!action(FrameAction::FormatDisk)->isEnabled());
