@@ -52,7 +52,8 @@ std::string trimSlashes(std::string p) {
     return p;
 }
 
-// "name (2).ext" style: the first free name in the folder.
+}  // namespace
+
 std::string collisionName(const std::string& folder, const std::string& name) {
     std::string stem = name, ext;
     auto dot = name.rfind('.');
@@ -67,7 +68,9 @@ std::string collisionName(const std::string& folder, const std::string& name) {
     }
 }
 
-}  // namespace
+FileStamp FileStamp::of(const struct stat& st) {
+    return {st.st_dev, st.st_ino, int64_t(st.st_size), st.st_mtim};
+}
 
 FileOperation::FileOperation(Operation op, std::vector<std::string> items, std::string targetFolder,
                              OperationOptions options)
@@ -182,8 +185,13 @@ OperationResult FileOperation::Runner::run() {
                 }
                 if (op_.op_ == Operation::Copy) {
                     std::vector<std::string> created;
+                    recordMade_ = true;
                     step = copyItem(item, &created, nullptr);
-                    if (step == Step::Cancelled) rollback(created);
+                    recordMade_ = false;
+                    if (step == Step::Cancelled) {
+                        rollback(created);
+                        r.made.clear();
+                    }
                 } else {
                     step = moveItem(item.source, item.target);
                 }

@@ -32,13 +32,16 @@
 
 #include "platform/cancel.h"
 #include "platform/result.h"
+#include "platform/trash.h"
 
 namespace arbel::ops {
 
 enum class Operation { Copy, Move, Delete, Recycle };
 
 // Answers to a yes/no question about one item, with "for all" variants.
-enum class Answer { Yes, YesToAll, No, NoToAll, Cancel };
+// KeepBoth: the incoming file takes the first free "name (2).ext" beside the
+// existing one.
+enum class Answer { Yes, YesToAll, No, NoToAll, Cancel, KeepBoth, KeepBothToAll };
 enum class ErrorAnswer { Retry, Skip, Abort };
 
 // The questions the job may ask while it runs. Called on the job's thread.
@@ -71,6 +74,30 @@ struct OperationOptions {
 
 enum class Outcome { Done, Skipped, Failed, NotDone };
 
+// What identifies a file's state: the same object, not written since.
+struct FileStamp {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    int64_t size = 0;
+    struct timespec mtime {};
+
+    static FileStamp of(const struct stat& st);
+    bool operator==(const FileStamp& o) const {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+               mtime.tv_nsec == o.mtime.tv_nsec;
+    }
+};
+
+// One entry a copy created (never one it replaced), as it was when made, with the
+// source it was made from as the copy read it.
+struct MadeEntry {
+    std::string path;
+    bool folder = false;
+    FileStamp made;
+    std::string source;
+    FileStamp sourceStamp;
+};
+
 struct ItemResult {
     std::string source;
     std::string target;  // copy and move: where the item went (or was to go)
@@ -79,6 +106,11 @@ struct ItemResult {
     // What the job saw, so that no one has to look at the disk again afterwards:
     bool sourceGone = false;    // nothing is left at `source` when the job ended
     bool targetFolder = false;  // copy and move: a folder stands at `target` when the job ended
+    // For undo, recorded as the job went:
+    std::vector<MadeEntry> made;        // copy: what it created, folders before their contents
+    std::vector<std::string> replaced;  // copy and move: targets it replaced (their content is gone)
+    bool merged = false;                // move: went into a folder that stood at the target
+    TrashedItem trashed;                // recycle: where it lies in the trash
 };
 
 struct OperationResult {

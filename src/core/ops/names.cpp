@@ -46,7 +46,13 @@ NewFolderResult createNewFolder(const std::string& parent, std::string_view type
         r.message = kFolderInUse;
         return r;
     }
+    // The folders missing on the way are the ones this creates.
+    std::vector<std::string> missing;
+    for (std::string p = r.path; p.size() > parent.size() && ::lstat(p.c_str(), &st) != 0; p = parentPath(p))
+        missing.insert(missing.begin(), p);
     Status s = makeDirs(r.path);
+    for (const std::string& m : missing)
+        if (::lstat(m.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) r.made.push_back(m);
     if (!s.ok() || ::stat(r.path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
         r.message = kFolderFailed;
         r.error = s.ok() ? errnoError(r.path, ENOTDIR) : s.error();

@@ -26,9 +26,10 @@ inline constexpr std::string_view kFolderInvalid = "That is not a valid folder n
 
 struct NewFolderResult {
     bool created = false;
-    std::string path;     // parent + typed components
-    std::string message;  // why not, for the user
-    Error error;          // the system's reason when creation failed
+    std::string path;               // parent + typed components
+    std::vector<std::string> made;  // the folders this made, outermost first (for undo)
+    std::string message;            // why not, for the user
+    Error error;                    // the system's reason when creation failed
 };
 // Creates parent/typed with every missing folder on the way.
 NewFolderResult createNewFolder(const std::string& parent, std::string_view typed);

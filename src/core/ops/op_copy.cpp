@@ -47,6 +47,8 @@ Step FileOperation::Runner::copyItem(PlannedItem& item, std::vector<std::string>
                 targetDir_ = DirHandle();  // folders change: never reuse a stale handle
                 if (::mkdir(dst.c_str(), 0700) == 0) {
                     if (created) created->push_back(dst);
+                    if (struct stat made; ::lstat(dst.c_str(), &made) == 0)
+                        recordMade(dst, true, made, src, entry.st);
                     madeDirs.emplace_back(dst, &entry.st);
                     step = Step::Done;
                     break;
@@ -98,8 +100,8 @@ Step FileOperation::Runner::copyItem(PlannedItem& item, std::vector<std::string>
     return Step::Done;
 }
 
-Step FileOperation::Runner::copyFile(const std::string& src, const std::string& dst,
-                                     const struct stat& planned, std::vector<std::string>* created) {
+Step FileOperation::Runner::copyFile(const std::string& src, std::string dst, const struct stat& planned,
+                                     std::vector<std::string>* created) {
     bool replace = false;
     std::string folder = parentPath(dst), name = baseName(dst);
     auto conflict = [&]() -> Step {
@@ -116,6 +118,11 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
         Answer a = askReplace(src, dst);
         if (a == Answer::Cancel) return Step::Cancelled;
         if (a == Answer::No) return Step::Skipped;
+        if (a == Answer::KeepBoth) {
+            keepBoth(dst);
+            name = baseName(dst);
+            return Step::Done;
+        }
         replace = true;
         return Step::Done;
     };
@@ -188,11 +195,16 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
         struct timespec times[2] = {st.st_atim, st.st_mtim};
         if (!err && ::futimens(temp->fd, times) != 0) err = errno;
         ::close(in);
+        // The copy as made: the name it gets keeps this object.
+        struct stat made {};
+        if (!err && ::fstat(temp->fd, &made) != 0) err = errno;
         for (;;) {
             if (!err) {
                 Status r = commitTemp(dirFd, *temp, name, replace);
                 if (r.ok()) {
                     if (created && !replace) created->push_back(dst);
+                    if (replace && current_) current_->replaced.push_back(dst);
+                    if (!replace) recordMade(dst, false, made, src, st);
                     return Step::Done;
                 }
                 if (r.error().code == EEXIST && !replace) {
@@ -216,7 +228,7 @@ Step FileOperation::Runner::copyFile(const std::string& src, const std::string& 
 }
 
 // Links are copied as links; FIFOs and devices are made anew; sockets cannot be.
-Step FileOperation::Runner::copyOther(const std::string& src, const std::string& dst, const struct stat& st,
+Step FileOperation::Runner::copyOther(const std::string& src, std::string dst, const struct stat& st,
                                       std::vector<std::string>* created) {
     std::string folder = parentPath(dst), name = baseName(dst);
     for (;;) {
@@ -231,7 +243,12 @@ Step FileOperation::Runner::copyOther(const std::string& src, const std::string&
             Answer a = askReplace(src, dst);
             if (a == Answer::Cancel) return Step::Cancelled;
             if (a == Answer::No) return Step::Skipped;
-            replace = true;
+            if (a == Answer::KeepBoth) {
+                keepBoth(dst);
+                name = baseName(dst);
+            } else {
+                replace = true;
+            }
         }
         std::string temp = joinPath(folder, tempNameFor(name));
         int rc;
@@ -261,10 +278,14 @@ Step FileOperation::Runner::copyOther(const std::string& src, const std::string&
             if (failed(errnoError(dst, err))) continue;
             return failStep();
         }
+        struct stat made {};
+        (void)::lstat(temp.c_str(), &made);
         Status r = replace ? (::rename(temp.c_str(), dst.c_str()) == 0 ? Status{} : Status{errnoError(dst)})
                            : renameNoReplace(temp, dst);
         if (r.ok()) {
             if (created && !replace) created->push_back(dst);
+            if (replace && current_) current_->replaced.push_back(dst);
+            if (!replace) recordMade(dst, false, made, src, st);
             return Step::Done;
         }
         (void)::unlink(temp.c_str());            // our own temporary entry

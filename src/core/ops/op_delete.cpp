@@ -30,8 +30,10 @@ Step FileOperation::Runner::deleteItem(const std::string& path, bool recycle) {
         return failStep();
     }
     if (recycle) {
-        Status s = moveToTrash(path);
+        TrashedItem where;
+        Status s = moveToTrash(path, where);
         if (s.ok()) {
+            if (current_) current_->trashed = where;
             ++op_.filesDone_;
             return Step::Done;
         }

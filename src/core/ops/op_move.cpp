@@ -12,7 +12,7 @@
 
 namespace arbel::ops {
 
-Step FileOperation::Runner::moveItem(const std::string& src, const std::string& dst) {
+Step FileOperation::Runner::moveItem(const std::string& src, std::string dst) {
     for (;;) {
         if (stopped()) return Step::Cancelled;
         struct stat ss;
@@ -39,6 +39,7 @@ Step FileOperation::Runner::moveItem(const std::string& src, const std::string& 
             if (S_ISDIR(ss.st_mode) && S_ISDIR(ds.st_mode)) {
                 if (ss.st_dev != ds.st_dev) return moveAcross(src, dst, ss);
                 // Merge: move what the folder holds, then remove it if it is empty.
+                if (current_ && current_->source == src) current_->merged = true;
                 auto dir = DirHandle::open(src, true);
                 if (!dir.ok()) {
                     if (failed(dir.error())) continue;
@@ -69,17 +70,25 @@ Step FileOperation::Runner::moveItem(const std::string& src, const std::string& 
             Answer a = askReplace(src, dst);
             if (a == Answer::Cancel) return Step::Cancelled;
             if (a == Answer::No) return Step::Skipped;
+            if (a == Answer::KeepBoth) {
+                keepBoth(dst);
+                continue;  // the free name, checked like any target
+            }
             replace = true;
         }
         Status r = replace ? (::rename(src.c_str(), dst.c_str()) == 0 ? Status{} : Status{errnoError(dst)})
                            : renameNoReplace(src, dst);
-        if (r.ok()) return Step::Done;
+        if (r.ok()) {
+            if (replace && current_) current_->replaced.push_back(dst);
+            return Step::Done;
+        }
         int err = r.error().code;
         if (err == EEXIST && !replace) continue;  // appeared meanwhile: ask
         if (err == EXDEV) {
             if (replace) agreed_ = dst;
             Step s = moveAcross(src, dst, ss);
             agreed_.clear();
+            if (s == Step::Done && replace && current_) current_->replaced.push_back(dst);
             return s;
         }
         if (failed(errnoError(src, err))) continue;

@@ -10,6 +10,7 @@
 
 #include "core/ops/file_operation.h"
 #include "platform/dir.h"
+#include "platform/paths.h"
 
 namespace arbel::ops {
 
@@ -42,6 +43,9 @@ inline Error messageError(std::string path, std::string message, int code = 0) {
     return e;
 }
 
+// "name (2).ext": the first free name of that form in the folder.
+std::string collisionName(const std::string& folder, const std::string& name);
+
 // Depth-first walk on directory handles; never follows links, never enters
 // pseudo file systems, and cannot loop through bind mounts. Fills item.entries.
 void walkItem(FileOperation::PlannedItem& item, const CancelToken& cancel);
@@ -61,6 +65,8 @@ private:
     const CancelToken& cancel_;
     bool aborted_ = false;
     bool replaceAll_ = false, skipAll_ = false;
+    bool keepBothAll_ = false;
+    bool recordMade_ = false;  // a copy records what it creates in the item's result
     bool deleteAll_ = false, keepAll_ = false;
     bool permanentAll_ = false, notPermanentAll_ = false;
     ItemResult* current_ = nullptr;
@@ -87,25 +93,42 @@ private:
         return false;
     }
 
-    // The target exists: Yes = replace, No = skip, Cancel.
+    // The target exists: Yes = replace, No = skip, KeepBoth, Cancel.
     Answer askReplace(const std::string& source, const std::string& target) {
         if (op_.options_.noConfirmation || replaceAll_ || target == agreed_) return Answer::Yes;
         if (skipAll_) return Answer::No;
+        if (keepBothAll_) return Answer::KeepBoth;
         Answer a = q_.replaceExisting(source, target);
         if (a == Answer::YesToAll) replaceAll_ = true;
         if (a == Answer::NoToAll) skipAll_ = true;
+        if (a == Answer::KeepBothToAll) keepBothAll_ = true;
         if (a == Answer::Cancel) aborted_ = true;
-        return a == Answer::YesToAll ? Answer::Yes : a == Answer::NoToAll ? Answer::No : a;
+        if (a == Answer::YesToAll) return Answer::Yes;
+        if (a == Answer::NoToAll) return Answer::No;
+        if (a == Answer::KeepBothToAll) return Answer::KeepBoth;
+        return a;
+    }
+    // Keep Both: `target` becomes the free name beside it; the item's result
+    // follows when it is the item itself.
+    void keepBoth(std::string& target) {
+        std::string next = joinPath(parentPath(target), collisionName(parentPath(target), baseName(target)));
+        if (current_ && current_->target == target) current_->target = next;
+        target = std::move(next);
     }
 
     bool ensureTargetFolder(std::vector<Error>& errors);
     Step copyItem(PlannedItem& item, std::vector<std::string>* created,
                   std::unordered_set<std::string>* copied);
-    Step copyFile(const std::string& src, const std::string& dst, const struct stat& planned,
+    Step copyFile(const std::string& src, std::string dst, const struct stat& planned,
                   std::vector<std::string>* created);
-    Step copyOther(const std::string& src, const std::string& dst, const struct stat& st,
+    Step copyOther(const std::string& src, std::string dst, const struct stat& st,
                    std::vector<std::string>* created);
-    Step moveItem(const std::string& src, const std::string& dst);
+    Step moveItem(const std::string& src, std::string dst);
+    void recordMade(const std::string& path, bool folder, const struct stat& made, const std::string& src,
+                    const struct stat& from) {
+        if (recordMade_ && current_)
+            current_->made.push_back({path, folder, FileStamp::of(made), src, FileStamp::of(from)});
+    }
     Step moveAcross(const std::string& src, const std::string& dst, const struct stat& st);
     Step deleteItem(const std::string& path, bool recycle);
     Step removePermanently(const std::string& path);
