@@ -48,6 +48,8 @@ std::string_view dialogTag(DialogTag tag) {
             return "format";
         case DialogTag::Network:
             return "network";
+        case DialogTag::Undo:
+            return "undohist";
     }
     return "";
 }

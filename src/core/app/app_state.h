@@ -29,6 +29,7 @@ enum class DialogTag {
     Assoc,
     Format,   // the format confirmation, then the format itself
     Network,  // connect to or disconnect from a network location
+    Undo,     // the undo history window
 };
 
 // The mode of the next refresh of a file window, or a one-shot signal.

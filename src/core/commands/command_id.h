@@ -25,6 +25,8 @@ enum class Command {
     Edit,
     Run,
     Associate,
+    Undo,
+    UndoHistory,
     Exit,
     // Volume
     CopyDiskette,

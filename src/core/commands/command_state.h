@@ -40,6 +40,9 @@ struct CommandState {
     // A one-shot refresh signal is still pending (opening a folder from the tree with
     // Enter leaves one until the tree is activated again).
     bool pendingUpdate = false;
+
+    // The undo journal holds an entry and no undo runs now.
+    bool canUndo = false;
 };
 
 // The part of the snapshot the shared state already holds; the caller adds the

@@ -79,6 +79,10 @@ bool gateOpen(Command c, const CommandState& s) {
         case Command::NewFolder:
         case Command::Search:
             return noDialogNoViewer(s);
+        case Command::Undo:
+            return s.canUndo && !dialogBusy(s);
+        case Command::UndoHistory:
+            return !dialogBusy(s);
         case Command::Run:
         case Command::Associate:
             return s.activeDialog == app::DialogTag::None;

@@ -1,8 +1,15 @@
 #include "ui/app/message_box.h"
 
+#include <QAbstractButton>
+
 namespace arbel::ui {
 
 namespace {
+void captionButtons(QMessageBox& box, const MessageRequest& request) {
+    for (const auto& [button, text] : request.buttonTexts)
+        if (QAbstractButton* b = box.button(button)) b->setText(text);
+}
+
 MessageInterceptor& interceptor() {
     static MessageInterceptor instance;
     return instance;
@@ -18,6 +25,7 @@ MessageInterceptor setMessageInterceptor(MessageInterceptor next) {
 QMessageBox::StandardButton ask(QWidget* parent, const MessageRequest& request) {
     if (interceptor()) return interceptor()(request);
     QMessageBox box(request.icon, kMessageTitle, request.text, request.buttons, parent);
+    captionButtons(box, request);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -29,6 +37,7 @@ QMessageBox* askLater(QWidget* parent, const MessageRequest& request,
     }
     auto* box = new QMessageBox(request.icon, kMessageTitle, request.text, request.buttons, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
+    captionButtons(*box, request);
     QObject::connect(box, &QDialog::finished, box, [box, answered = std::move(answered)] {
         QMessageBox::StandardButton b = box->standardButton(box->clickedButton());
         answered(b == QMessageBox::NoButton ? QMessageBox::Cancel : b);

@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QString>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "core/config/ini_file.h"
 
@@ -17,6 +19,9 @@ struct MessageRequest {
     QMessageBox::Icon icon = QMessageBox::Information;
     QString text;
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    // Captions of their own for some of the buttons (the choices a standard
+    // button has no word for, such as "Keep Both").
+    std::vector<std::pair<QMessageBox::StandardButton, QString>> buttonTexts = {};
 };
 
 // Receives every box instead of the screen and returns the button "pressed".

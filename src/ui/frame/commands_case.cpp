@@ -8,6 +8,7 @@
 #include "ui/frame/commands_support.h"
 #include "ui/frame/mdimain.h"
 #include "ui/lists/file_window.h"
+#include "ui/ops/undo_journal.h"
 
 namespace arbel::ui {
 
@@ -31,6 +32,8 @@ void renameIt(Tmdimain& frame, commands::CaseMode mode) {
     WaitCursor wait;
     FrozenUpdates frozen(frame.clientArea());
     bool changed = false;
+    std::vector<std::pair<std::string, std::string>> renamed;  // for undo
+    std::vector<bool> folders;
     for (const std::string& name : names) {
         auto done = commands::changeCaseOnDisk(folder, name, mode);
         if (!done) {
@@ -44,6 +47,8 @@ void renameIt(Tmdimain& frame, commands::CaseMode mode) {
         }
         if (done->newName == done->oldName) continue;
         changed = true;
+        renamed.emplace_back(joinPath(folder, done->oldName), joinPath(folder, done->newName));
+        folders.push_back(done->isFolder);
         if (done->isFolder) {
             // The tree's selection handler must know the rename is ours.
             std::optional<app::ScopedRefreshSignal> signal;
@@ -52,6 +57,7 @@ void renameIt(Tmdimain& frame, commands::CaseMode mode) {
         }
     }
 
+    undoJournal(frame).recordRenames(ops::UndoKind::CaseChange, renamed, folders);
     // Every window on the folder, the active one too, shows the new names.
     if (changed) frame.cappything(folder);
     if (remembered) frame.activateChild(remembered);

@@ -16,6 +16,7 @@
 #include "ui/ops/newdir.h"
 #include "ui/ops/renamer.h"
 #include "ui/search/findform.h"
+#include "ui/ops/undo_journal.h"
 #include "ui/tree/mdisubdir.h"
 
 namespace arbel::ui {
@@ -155,6 +156,8 @@ void Tmdimain::File1Click() {
     a.action(FrameAction::ChangeCaseMenu)->setEnabled(m.changeCase);
     a.action(FrameAction::ChangeAttributes)->setEnabled(m.attributes);
     a.action(FrameAction::ShortcutProperties)->setVisible(m.shortcutPropertiesVisible);
+    a.action(FrameAction::Undo)->setText(undoMenuText(*this));
+    a.action(FrameAction::Undo)->setEnabled(commands::gateOpen(Command::Undo, commandState(*this)));
 }
 
 // Right-button alternates.

@@ -24,6 +24,7 @@
 #include "ui/lists/file_window.h"
 #include "ui/lists/folder_windows.h"
 #include "ui/search/findform.h"
+#include "ui/ops/undo_journal.h"
 #include "ui/tree/mdisubdir.h"
 
 namespace arbel::ui {
@@ -86,6 +87,7 @@ commands::CommandState commandState(const Tmdimain& frame) {
         s.listShowsFolders = w->showFolders();
     }
     if (ViewPanel* panel = frame.viewPanel()) s.filterFieldFocused = panel->maskedit->hasFocus();
+    s.canUndo = undoAvailable(frame);
     return s;
 }
 

@@ -71,6 +71,9 @@ FrameActions::FrameActions(Tmdimain& frame) {
     item(FrameAction::Run, file, "&Run...", {}, &Tmdimain::Run1Click);
     item(FrameAction::Associate, file, "A&ssociate...", {}, &Tmdimain::Associate1Click);
     file->addSeparator();
+    item(FrameAction::Undo, file, "&Undo", keys(C | K::Key_Z), &Tmdimain::Undo1Click);
+    item(FrameAction::UndoHistory, file, "Undo H&istory...", {}, &Tmdimain::UndoHistory1Click);
+    file->addSeparator();
     item(FrameAction::Exit, file, "E&xit", {}, &Tmdimain::Exit1Click);
 
     QMenu* volume = topMenu(FrameMenu::Volume, "&Volume", &Tmdimain::Volume1Click);

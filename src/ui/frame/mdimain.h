@@ -142,6 +142,8 @@ public slots:
     void editbutClick();
     void Run1Click();
     void Associate1Click();
+    void Undo1Click();
+    void UndoHistory1Click();
     void Exit1Click();
     // Volume
     void copydiskbutClick();

@@ -20,6 +20,7 @@
 #include "ui/frame/mdimain.h"
 #include "ui/ops/operation_runner.h"
 #include "ui/ops/tree_sync.h"
+#include "ui/ops/undo_journal.h"
 #include "ui/search/findform.h"
 
 namespace arbel::ui {
@@ -215,6 +216,7 @@ void Tcopier::Button1Click() {
 }
 
 void Tcopier::afterRun(const ops::OperationResult& result) {
+    recordOperation(frame_, result);
     applyAfterEffects(frame_, ops::afterEffects(result, source_.fromSearch));
 }
 

@@ -17,6 +17,7 @@
 #include "ui/ops/file_label.h"
 #include "ui/ops/operation_runner.h"
 #include "ui/ops/tree_sync.h"
+#include "ui/ops/undo_journal.h"
 #include "ui/search/findform.h"
 
 namespace arbel::ui {
@@ -97,6 +98,7 @@ void Tdel::Button1Click() {
     runJob(runFileOperation(this, &frame_, std::move(job),
                             {op.Animate, QString::fromStdString(op.ProgressTitle)},
                             [this](const ops::OperationResult& result) {
+                                recordOperation(frame_, result);
                                 applyAfterEffects(frame_, ops::afterEffects(result, source_.fromSearch));
                                 close();
                             }));

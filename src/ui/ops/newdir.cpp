@@ -13,6 +13,7 @@
 #include "ui/frame/mdimain.h"
 #include "ui/ops/file_label.h"
 #include "ui/ops/tree_sync.h"
+#include "ui/ops/undo_journal.h"
 
 namespace arbel::ui {
 
@@ -66,6 +67,7 @@ void Tnewd::Button1Click() {
         showMessage(this, displayPath(r.message));
         return;
     }
+    undoJournal(frame_).recordNewFolder(r.made);
     FrozenUpdates frozen(frame_.clientArea());
     treeAddFolder(frame_, r.path);
     for (ChildWindow* w : frame_.windowsShowingFolder(parent_)) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/ops/conflict_text.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
 
@@ -23,6 +24,10 @@ ops::Answer toAnswer(QMessageBox::StandardButton b) {
             return ops::Answer::No;
         case QMessageBox::NoToAll:
             return ops::Answer::NoToAll;
+        case QMessageBox::Save:
+            return ops::Answer::KeepBoth;
+        case QMessageBox::SaveAll:
+            return ops::Answer::KeepBothToAll;
         default:
             return ops::Answer::Cancel;
     }
@@ -35,11 +40,15 @@ public:
     explicit UiQuestions(JobContext& context) : context_(context) {}
 
     ops::Answer replaceExisting(const std::string& source, const std::string& target) override {
-        return toAnswer(context_.ask({QMessageBox::Question,
-                                      QStringLiteral("%1\nalready exists. Replace it with\n%2?")
-                                          .arg(displayPath(target), displayPath(source)),
-                                      QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No |
-                                          QMessageBox::NoToAll | QMessageBox::Cancel}));
+        // Both files are shown, read here on the job's thread.
+        const std::string details = ops::conflictDetails(ops::readConflict(source, target));
+        return toAnswer(context_.ask(
+            {QMessageBox::Question,
+             QStringLiteral("%1\nalready exists. Replace it with\n%2?\n\n%3")
+                 .arg(displayPath(target), displayPath(source), QString::fromUtf8(details.c_str())),
+             QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::NoToAll |
+                 QMessageBox::Save | QMessageBox::SaveAll | QMessageBox::Cancel,
+             {{QMessageBox::Save, kKeepBoth}, {QMessageBox::SaveAll, kKeepBothForAll}}}));
     }
     bool createTargetFolder(const std::string& folder) override {
         return context_.ask({QMessageBox::Question,

@@ -15,6 +15,11 @@ class QWidget;
 
 namespace arbel::ui {
 
+// The replace question's captions for Keep Both (the incoming file takes a free
+// "name (2).ext"), once and for every later conflict of the job.
+inline const QString kKeepBoth = QStringLiteral("&Keep Both");
+inline const QString kKeepBothForAll = QStringLiteral("Keep Both for A&ll");
+
 struct FileJobOptions {
     bool showProgress = true;  // false: no progress window (no animation)
     QString title;             // of the progress window; "Arbel" when empty

@@ -15,6 +15,7 @@
 #include "ui/frame/commands_support.h"
 #include "ui/frame/mdimain.h"
 #include "ui/ops/tree_sync.h"
+#include "ui/ops/undo_journal.h"
 #include "ui/search/findform.h"
 #include "ui/tree/mdisubdir.h"
 
@@ -123,6 +124,7 @@ void Tren::Button1Click() {
         showMessage(this, displayPath(r.message));
         return;
     }
+    undoJournal(frame_).recordRenames(ops::UndoKind::Rename, {{old_, r.newPath}}, {r.wasFolder});
     applyAfterEffects(frame_, ops::afterRename(old_, r.newPath, r.wasFolder));
     if (source_.fromSearch)
         if (Tfindform* find = Tfindform::instance()) find->renameResult(old_, baseName(r.newPath));
