@@ -477,12 +477,8 @@ bool Walker::walk(std::string_view startPath, Sink* sink) {
     if (fd < 0) {
         startSkip_ = Skip::Unreadable;
         startError_ = errno;
+        // Nothing was entered: the sink hears of nothing.
         visitor_.folderSkipped(root->path, 0, startSkip_, startError_);
-        if (options_.ordered) {
-            root->why = startSkip_;
-            root->error = startError_;
-            impl.report(*root);
-        }
         return false;
     }
     impl.rootFd = std::make_shared<SharedFd>(::dup(fd), impl.heldFds);
