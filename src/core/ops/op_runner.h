@@ -42,8 +42,9 @@ inline Error messageError(std::string path, std::string message, int code = 0) {
     return e;
 }
 
-// Depth-first walk on directory handles; never follows links, never enters
-// pseudo file systems, and cannot loop through bind mounts. Fills item.entries.
+// The item's tree on the shared parallel walk, in depth-first order; never follows
+// links, never enters pseudo file systems, and cannot loop through bind mounts.
+// Fills item.entries.
 void walkItem(FileOperation::PlannedItem& item, const CancelToken& cancel);
 
 // The state of one run: the questions' "for all" answers, the cancel token and the
