@@ -125,7 +125,9 @@ bool FolderSizeJob::count(const std::string& folder, const CancelToken& cancel, 
 
     walk::Control control(&cancel);
     Count c;
-    walk::Walker walker(c, control);  // real file systems below are crossed, as du does
+    walk::Options o;  // real file systems below are crossed, as du does
+    o.threads = threads_;
+    walk::Walker walker(c, control, o);
     c.totals = std::vector<Count::Totals>(walker.threads());
     {
         std::lock_guard lk(progressMu_);

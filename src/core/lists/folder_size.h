@@ -33,6 +33,9 @@ public:
     explicit FolderSizeJob(std::vector<std::string> folders);
     ~FolderSizeJob();
 
+    // Threads the walk reads folders on (0: one a core this process may use).
+    void setThreads(unsigned count) { threads_ = count; }
+
     // Counts every folder. False when cancelled: the results are then partial
     // and must not be shown as sizes.
     bool run(const CancelToken& cancel);
@@ -58,6 +61,7 @@ private:
     } done_;                    // the folders counted to the end
     Count* current_ = nullptr;  // the one being counted
     std::size_t peakMemory_ = 0;
+    unsigned threads_ = 0;
 };
 
 // One folder, on the calling thread.
