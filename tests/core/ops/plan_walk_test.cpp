@@ -16,7 +16,8 @@ TEST(PlanWalk, EveryEntryOnceAndEachFolderBeforeItsContents) {
     arbel::test::TempDir tmp;
     std::set<std::string> want{""};
     for (int i = 0; i < 40; ++i) {
-        const std::string rel = "a" + std::to_string(i % 4) + "/b" + std::to_string(i % 9) + "/f" + std::to_string(i);
+        const std::string rel =
+            "a" + std::to_string(i % 4) + "/b" + std::to_string(i % 9) + "/f" + std::to_string(i);
         tmp.writeFile("t/" + rel, "x");
         want.insert(rel);
         want.insert(rel.substr(0, rel.rfind('/')));
@@ -35,7 +36,9 @@ TEST(PlanWalk, EveryEntryOnceAndEachFolderBeforeItsContents) {
     for (const auto& e : item.entries) {
         EXPECT_TRUE(seen.insert(e.rel).second) << e.rel;
         const auto slash = e.rel.rfind('/');
-        if (!e.rel.empty()) EXPECT_TRUE(seen.count(slash == std::string::npos ? "" : e.rel.substr(0, slash))) << e.rel;
+        if (!e.rel.empty()) {
+            EXPECT_TRUE(seen.count(slash == std::string::npos ? "" : e.rel.substr(0, slash))) << e.rel;
+        }
         EXPECT_EQ(S_ISLNK(e.st.st_mode), e.rel == "a0/up") << e.rel;
     }
     EXPECT_EQ(seen, want);
