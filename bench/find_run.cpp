@@ -1,6 +1,7 @@
 // Runs the finder as the search window does and prints each path found, one a line.
 //   bench_find_run name ROOT MASK        (like find ROOT -iname MASK)
 //   bench_find_run content ROOT STRING   (like grep -rilF STRING ROOT)
+// ARBEL_SCAN_THREADS=N: threads beside the calling one (0: the caller alone).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

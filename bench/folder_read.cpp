@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: bench_folder_read [--memory] FOLDER\n");
         return 2;
     }
-    arbel::FileListModel model;
+    arbel::lists::FileListModel model;
     model.setFolder(argv[memory ? 2 : 1]);
     model.reread();
     if (!model.lastErrors().empty()) {
@@ -22,12 +22,12 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    arbel::ListFormat fmt;
+    arbel::lists::ListFormat fmt;
     std::size_t sink = 0;
     for (std::size_t row = 0; row < model.size(); ++row) {
         sink += model.name(row).size();
-        for (int c = 0; c < arbel::kCellCount; ++c) {
-            sink += model.cell(row, static_cast<arbel::Cell>(c), fmt).size();
+        for (int c = 0; c < arbel::lists::kCellCount; ++c) {
+            sink += model.cell(row, static_cast<arbel::lists::Cell>(c), fmt).size();
         }
     }
 

@@ -1,10 +1,12 @@
 // Folder Size the way the frame runs it: one job over one folder.
 //   bench_folder_size FOLDER            one count (timed by bench/run)
+// ARBEL_WALK_THREADS=N sets the walk's threads (the default: one a core).
 //   bench_folder_size --memory FOLDER   prints the totals, the job's peak bookkeeping
 //                                       and the process's peak resident memory
 #include <sys/resource.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -16,10 +18,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: bench_folder_size [--memory] FOLDER\n");
         return 2;
     }
-    arbel::FolderSizeJob job({argv[memory ? 2 : 1]});
+    arbel::lists::FolderSizeJob job({argv[memory ? 2 : 1]});
+    if (const char* t = std::getenv("ARBEL_WALK_THREADS")) job.setThreads(unsigned(std::atoi(t)));
     arbel::CancelToken cancel;
     if (!job.run(cancel)) return 1;
-    const arbel::FolderSize& s = job.results().front();
+    const arbel::lists::FolderSize& s = job.results().front();
     if (memory) {
         struct rusage ru;
         ::getrusage(RUSAGE_SELF, &ru);

@@ -10,6 +10,7 @@ prepare() {
   fi
 }
 run_arbel() { "$BENCH_BIN/bench_find_run" content "$TREE" "$NEEDLE"; }
+run_arbel_single() { ARBEL_SCAN_THREADS=0 "$BENCH_BIN/bench_find_run" content "$TREE" "$NEEDLE"; }
 run_peer() { grep -rilF "$NEEDLE" "$TREE"; }
 extra() {
   local a p

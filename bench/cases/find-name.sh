@@ -8,6 +8,7 @@ prepare() {
   fi
 }
 run_arbel() { "$BENCH_BIN/bench_find_run" name "$TREE" '*42*.txt'; }
+run_arbel_single() { ARBEL_SCAN_THREADS=0 "$BENCH_BIN/bench_find_run" name "$TREE" '*42*.txt'; }
 run_peer() { find "$TREE" -iname '*42*.txt'; }
 extra() {
   local a p

@@ -22,6 +22,7 @@ PY
 }
 
 run_arbel() { "$BENCH_BIN/bench_folder_size" "$FS_DIR"; }
+run_arbel_single() { ARBEL_WALK_THREADS=1 "$BENCH_BIN/bench_folder_size" "$FS_DIR"; }
 run_peer() { du -sb "$FS_DIR"; }
 extra() {
   "$BENCH_BIN/bench_folder_size" --memory "$FS_DIR"

@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <mutex>
 #include <unordered_set>
 
+#include "core/walk/tree_walk.h"
 #include "platform/dir.h"
-#include "platform/volumes.h"
 
 namespace arbel::lists {
 
@@ -26,23 +28,8 @@ struct IdentityHash {
     }
 };
 
-using IdentitySet = std::unordered_set<Identity, IdentityHash>;
-
-// Rough heap cost of one entry of an IdentitySet (node plus bucket).
+// Rough heap cost of one entry of an identity set (node plus bucket).
 constexpr std::size_t kSetEntryBytes = sizeof(Identity) + 3 * sizeof(void*);
-
-// Folders deeper than this keep no handle open while their descendants are
-// counted (a tree thousands of levels deep must not run out of descriptors);
-// they are reopened through ".." from the child, checked by identity.
-constexpr std::size_t kOpenFrames = 48;
-
-struct Frame {
-    DirHandle dir;
-    Identity id;
-    std::vector<std::string> subdirs;  // waiting to be entered
-    std::size_t next = 0;
-    std::size_t nameBytes = 0;
-};
 
 uint64_t allocatedOf(const struct stat& st) {
     return uint64_t(st.st_blocks) * 512u;
@@ -50,7 +37,60 @@ uint64_t allocatedOf(const struct stat& st) {
 
 }  // namespace
 
+// The counting done on the walk's workers: each worker adds to its own totals
+// (on a cache line of its own), summed when the walk is over.
+struct FolderSizeJob::Count : walk::Visitor {
+    struct alignas(64) Totals {
+        std::atomic<uint64_t> files{0}, bytes{0};
+        uint64_t allocated = 0, folders = 0;
+    };
+    std::vector<Totals> totals;
+    std::mutex linkedMu;
+    std::unordered_set<Identity, IdentityHash> linked;  // files with more links, counted already
+
+    void entry(walk::Folder& folder, const walk::Entry& e) override {
+        if (e.type != EntryType::File) return;
+        struct stat st;
+        constexpr unsigned mask = STATX_TYPE | STATX_SIZE | STATX_BLOCKS | STATX_NLINK | STATX_INO;
+        if (!walk::statEntry(folder.fd(), e.name.data(), mask, false, st) || !S_ISREG(st.st_mode))
+            return;  // vanished or replaced meanwhile
+        if (st.st_nlink > 1) {
+            std::lock_guard lk(linkedMu);
+            if (!linked.insert({st.st_dev, st.st_ino}).second) return;
+        }
+        Totals& t = totals[folder.worker()];
+        t.files.store(t.files.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+        t.bytes.store(t.bytes.load(std::memory_order_relaxed) + uint64_t(st.st_size),
+                      std::memory_order_relaxed);
+        t.allocated += allocatedOf(st);
+    }
+
+    void folderEntered(walk::Folder& folder) override {
+        Totals& t = totals[folder.worker()];
+        if (folder.depth() > 0) ++t.folders;
+        t.allocated += allocatedOf(folder.st());
+    }
+
+    void folderSkipped(const std::string&, unsigned depth, walk::Skip why, int error) override {
+        // A folder that vanished or became something else meanwhile was never there;
+        // a pseudo file system at the start cannot be sized.
+        const bool gone = error == ENOENT || error == ENOTDIR || error == ELOOP;
+        if ((why == walk::Skip::Unreadable && !gone) || (depth == 0 && why == walk::Skip::Pseudo)) {
+            std::lock_guard lk(linkedMu);  // skips are rare: one lock for every worker's count
+            ++skippedUnreadable;
+        }
+    }
+
+    void folderFailed(walk::Folder&, int) override {
+        std::lock_guard lk(linkedMu);
+        ++skippedUnreadable;
+    }
+
+    uint64_t skippedUnreadable = 0;
+};
+
 FolderSizeJob::FolderSizeJob(std::vector<std::string> folders) : folders_(std::move(folders)) {}
+FolderSizeJob::~FolderSizeJob() = default;
 
 bool FolderSizeJob::run(const CancelToken& cancel) {
     results_.assign(folders_.size(), FolderSize{});
@@ -60,105 +100,54 @@ bool FolderSizeJob::run(const CancelToken& cancel) {
     return true;
 }
 
+uint64_t FolderSizeJob::filesCounted() const {
+    std::lock_guard lk(progressMu_);
+    uint64_t n = done_.files;
+    if (current_ != nullptr)
+        for (const auto& t : current_->totals) n += t.files.load(std::memory_order_relaxed);
+    return n;
+}
+
+uint64_t FolderSizeJob::bytesCounted() const {
+    std::lock_guard lk(progressMu_);
+    uint64_t n = done_.bytes;
+    if (current_ != nullptr)
+        for (const auto& t : current_->totals) n += t.bytes.load(std::memory_order_relaxed);
+    return n;
+}
+
 bool FolderSizeJob::count(const std::string& folder, const CancelToken& cancel, FolderSize& out) {
     // The start is opened as given: a link the user chose is measured as the folder
     // it names. Nothing below it is ever followed.
     auto named = statPath(folder, /*follow=*/true);
     out.isFolder = named.ok() && S_ISDIR(named->st_mode);
     if (!out.isFolder) return !cancel.cancelled();
-    auto first = DirHandle::open(folder);
-    struct stat st;
-    if (!first.ok() || ::fstat(first->fd(), &st) != 0 || isPseudoFileSystemAt(first->fd())) {
-        ++out.unreadable;
-        return !cancel.cancelled();
+
+    walk::Control control(&cancel);
+    Count c;
+    walk::Options o;  // real file systems below are crossed, as du does
+    o.threads = threads_;
+    walk::Walker walker(c, control, o);
+    c.totals = std::vector<Count::Totals>(walker.threads());
+    {
+        std::lock_guard lk(progressMu_);
+        current_ = &c;
     }
-    out.allocated += allocatedOf(st);
-
-    IdentitySet entered{{st.st_dev, st.st_ino}};
-    IdentitySet linked;  // regular files with more than one link, counted already
-    std::vector<Frame> stack;
-    std::size_t nameBytes = 0;
-    auto noteMemory = [&] {
-        std::size_t now = nameBytes + stack.capacity() * sizeof(Frame) +
-                          (entered.size() + linked.size()) * kSetEntryBytes +
-                          (entered.bucket_count() + linked.bucket_count()) * sizeof(void*);
-        peakMemory_ = std::max(peakMemory_, now);
-    };
-
-    // Counts the files of one open folder and gathers its sub-folders.
-    auto readFolder = [&](Frame& frame) {
-        Status s = forEachEntry(frame.dir, [&](const RawEntry& e) {
-            EntryType type = e.type;
-            struct stat est;
-            bool haveStat = false;
-            if (type == EntryType::Unknown || type == EntryType::File) {
-                auto r = statAt(frame.dir, e.name, /*follow=*/false);
-                if (!r.ok()) return !cancel.cancelled();  // vanished meanwhile
-                est = *r;
-                haveStat = true;
-                type = entryTypeFromMode(est.st_mode);
-            }
-            if (type == EntryType::Dir) {
-                frame.subdirs.emplace_back(e.name);
-                frame.nameBytes += e.name.size() + sizeof(std::string);
-            } else if (type == EntryType::File && haveStat) {
-                if (est.st_nlink <= 1 || linked.insert({est.st_dev, est.st_ino}).second) {
-                    ++out.files;
-                    out.bytes += uint64_t(est.st_size);
-                    out.allocated += allocatedOf(est);
-                    files_.fetch_add(1, std::memory_order_relaxed);
-                    bytes_.fetch_add(uint64_t(est.st_size), std::memory_order_relaxed);
-                }
-            }
-            return !cancel.cancelled();
-        });
-        if (!s.ok()) ++out.unreadable;
-        nameBytes += frame.nameBytes;
-    };
-
-    stack.push_back(Frame{std::move(*first), {st.st_dev, st.st_ino}, {}, 0, 0});
-    readFolder(stack.back());
-    noteMemory();
-    while (!stack.empty()) {
-        if (cancel.cancelled()) return false;
-        Frame& top = stack.back();
-        if (top.next >= top.subdirs.size()) {
-            nameBytes -= top.nameBytes;
-            // Before the handle goes, reopen the parent if it was closed for depth.
-            if (stack.size() >= 2 && !stack[stack.size() - 2].dir.valid()) {
-                Frame& parent = stack[stack.size() - 2];
-                int fd = ::openat(top.dir.fd(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
-                struct stat pst;
-                DirHandle reopened(fd);
-                if (fd >= 0 && ::fstat(fd, &pst) == 0 && Identity{pst.st_dev, pst.st_ino} == parent.id) {
-                    parent.dir = std::move(reopened);
-                } else {
-                    parent.next = parent.subdirs.size();  // moved away meanwhile: its rest is not reachable
-                }
-            }
-            stack.pop_back();
-            continue;
-        }
-        const std::string& name = top.subdirs[top.next++];
-        if (!top.dir.valid()) continue;
-        auto child = top.dir.openChild(name);  // O_NOFOLLOW: a link swapped in is not entered
-        if (!child.ok()) {
-            if (child.error().code != ENOENT && child.error().code != ENOTDIR && child.error().code != ELOOP)
-                ++out.unreadable;
-            continue;
-        }
-        struct stat cst;
-        if (::fstat(child->fd(), &cst) != 0) continue;
-        const Identity id{cst.st_dev, cst.st_ino};
-        if (!entered.insert(id).second) continue;  // a bind mount loop, or a folder counted already
-        if (cst.st_dev != top.id.dev && isPseudoFileSystemAt(child->fd())) continue;
-        ++out.folders;
-        out.allocated += allocatedOf(cst);
-        if (stack.size() >= kOpenFrames) stack[stack.size() - kOpenFrames].dir = DirHandle();
-        stack.push_back(Frame{std::move(*child), id, {}, 0, 0});
-        readFolder(stack.back());
-        noteMemory();
+    walker.walk(folder);
+    out.unreadable = c.skippedUnreadable;
+    for (const auto& t : c.totals) {
+        out.files += t.files.load(std::memory_order_relaxed);
+        out.bytes += t.bytes.load(std::memory_order_relaxed);
+        out.allocated += t.allocated;
+        out.folders += t.folders;
     }
+    {
+        std::lock_guard lk(progressMu_);
+        done_.files += out.files;
+        done_.bytes += out.bytes;
+        current_ = nullptr;
+    }
+    peakMemory_ = std::max(peakMemory_, (out.folders + 1 + c.linked.size()) * kSetEntryBytes);
     return !cancel.cancelled();
 }
 

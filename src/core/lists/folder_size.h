@@ -1,13 +1,13 @@
 #pragma once
-// Folder Size: the bytes of every file below a folder, counted on a worker
-// thread. The walk never follows a symbolic link, counts a file with several
+// Folder Size: the bytes of every file below a folder, counted on the shared
+// parallel tree walk (core/walk). The walk never follows a symbolic link, counts a file with several
 // hard links once, enters no pseudo file system (proc, sysfs, ...), crosses
 // into real file systems mounted below the start (as du does), cannot loop
 // through bind mounts, and counts an unreadable folder as 0 and goes on.
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -31,6 +31,10 @@ struct FolderSize {
 class FolderSizeJob {
 public:
     explicit FolderSizeJob(std::vector<std::string> folders);
+    ~FolderSizeJob();
+
+    // Threads the walk reads folders on (0: one a core this process may use).
+    void setThreads(unsigned count) { threads_ = count; }
 
     // Counts every folder. False when cancelled: the results are then partial
     // and must not be shown as sizes.
@@ -39,10 +43,10 @@ public:
     const std::vector<std::string>& folders() const { return folders_; }
     const std::vector<FolderSize>& results() const { return results_; }
 
-    uint64_t filesCounted() const { return files_.load(std::memory_order_relaxed); }
-    uint64_t bytesCounted() const { return bytes_.load(std::memory_order_relaxed); }
-    // The most memory the walk's own bookkeeping held at once (names waiting to
-    // be entered, the folders and hard-linked files already seen).
+    uint64_t filesCounted() const;
+    uint64_t bytesCounted() const;
+    // About the most memory the walk's bookkeeping held at once (the folders and
+    // hard-linked files already seen).
     std::size_t peakMemory() const { return peakMemory_; }
 
 private:
@@ -50,8 +54,14 @@ private:
 
     std::vector<std::string> folders_;
     std::vector<FolderSize> results_;
-    std::atomic<uint64_t> files_{0}, bytes_{0};
+    struct Count;
+    mutable std::mutex progressMu_;
+    struct {
+        uint64_t files = 0, bytes = 0;
+    } done_;                    // the folders counted to the end
+    Count* current_ = nullptr;  // the one being counted
     std::size_t peakMemory_ = 0;
+    unsigned threads_ = 0;
 };
 
 // One folder, on the calling thread.

@@ -2,78 +2,92 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include <memory>
-#include <set>
 #include <utility>
 
+#include "core/walk/tree_walk.h"
 #include "platform/paths.h"
-#include "platform/volumes.h"
 
 namespace arbel::ops {
+
+namespace {
+
+// The item's tree on the shared walk, handed back in depth-first order (a folder
+// before what it holds, entries in the order the folder lists them) on this thread.
+struct ItemWalk : walk::Visitor, walk::Sink {
+    FileOperation::PlannedItem& item;
+    size_t rootLen = 0;
+
+    explicit ItemWalk(FileOperation::PlannedItem& i) : item(i) {}
+
+    void entry(walk::Folder& folder, const walk::Entry& e) override {
+        struct stat st;
+        if (walk::statEntry(folder.fd(), e.name.data(), STATX_BASIC_STATS, false, st)) {
+            folder.emit(e.name, &st, 0);
+        } else if (errno != ENOENT) {  // one that vanished meanwhile was never there
+            folder.emit(e.name, nullptr, static_cast<uint32_t>(errno));
+        }
+    }
+
+    std::string rel(const std::string& folder) const {
+        return folder.size() > rootLen ? folder.substr(rootLen, folder.size() - rootLen - 1) : std::string();
+    }
+
+    bool folder(const FolderReport& r) override {
+        const std::string relPath = rel(r.path);
+        const std::string path = relPath.empty() ? item.source : joinPath(item.source, relPath);
+        switch (r.why) {
+            case walk::Skip::None:
+                if (!relPath.empty()) item.entries.push_back({relPath, r.st});
+                if (r.error != 0) item.walkErrors.push_back(errnoError(path, r.error));
+                break;
+            case walk::Skip::Unreadable:
+                if (r.error != ENOENT) item.walkErrors.push_back(errnoError(path, r.error));
+                break;
+            case walk::Skip::Pseudo:
+                // Its files are made up as they are read: copying them would say it
+                // copied what it did not. Said, not skipped silently, at the start.
+                if (relPath.empty())
+                    item.walkErrors.push_back(
+                        messageError(path, "is on a pseudo file system: its contents are not copied"));
+                break;
+            case walk::Skip::Loop:
+            case walk::Skip::OtherMount:
+                break;
+        }
+        return true;
+    }
+
+    bool record(const Record& r) override {
+        const std::string relPath = rel(r.folder);
+        std::string entryRel = relPath.empty() ? std::string(r.name) : relPath + "/" + std::string(r.name);
+        if (r.st == nullptr) {
+            item.walkErrors.push_back(errnoError(joinPath(item.source, entryRel), static_cast<int>(r.tag)));
+        } else {
+            item.entries.push_back({std::move(entryRel), *r.st});
+        }
+        return true;
+    }
+};
+
+}  // namespace
 
 void walkItem(FileOperation::PlannedItem& item, const CancelToken& cancel) {
     item.walked = true;
     item.entries.clear();
     item.entries.push_back({"", item.st});
     if (!S_ISDIR(item.st.st_mode)) return;
-    struct Frame {
-        DirHandle dir;
-        std::string rel;
-        std::vector<std::string> names;
-        size_t next = 0;
-    };
-    std::set<std::pair<dev_t, ino_t>> visited{{item.st.st_dev, item.st.st_ino}};
-    std::vector<Frame> stack;
-    auto enter = [&](DirHandle dir, const std::string& rel) {
-        Frame f;
-        f.dir = std::move(dir);
-        f.rel = rel;
-        Status s = forEachEntry(f.dir, [&](const RawEntry& e) {
-            f.names.emplace_back(e.name);
-            return true;
-        });
-        if (!s.ok()) {
-            item.walkErrors.push_back(
-                errnoError(rel.empty() ? item.source : joinPath(item.source, rel), s.error().code));
-            return;
-        }
-        stack.push_back(std::move(f));
-    };
-    auto root = DirHandle::open(item.source, true);
-    if (!root.ok()) {
-        item.walkErrors.push_back(errnoError(item.source, root.error().code));
-        return;
-    }
-    enter(std::move(*root), {});
-    while (!stack.empty()) {
-        if (cancel.cancelled()) return;
-        Frame& f = stack.back();
-        if (f.next >= f.names.size()) {
-            stack.pop_back();
-            continue;
-        }
-        std::string name = f.names[f.next++];
-        std::string rel = f.rel.empty() ? name : f.rel + "/" + name;
-        auto st = statAt(f.dir, name, false);
-        if (!st.ok()) {
-            if (st.error().code != ENOENT)
-                item.walkErrors.push_back(errnoError(joinPath(item.source, rel), st.error().code));
-            continue;
-        }
-        if (!S_ISDIR(st->st_mode)) {
-            item.entries.push_back({rel, *st});
-            continue;
-        }
-        if (!visited.insert({st->st_dev, st->st_ino}).second) continue;
-        auto child = f.dir.openChild(name);
-        if (!child.ok()) {
-            item.walkErrors.push_back(errnoError(joinPath(item.source, rel), child.error().code));
-            continue;
-        }
-        if (isPseudoFileSystemAt(child->fd())) continue;
-        item.entries.push_back({rel, *st});
-        enter(std::move(*child), rel);
-    }
+    ItemWalk w(item);
+    w.rootLen = item.source == "/" ? 1 : item.source.size() + 1;
+    walk::Control control(&cancel);
+    walk::Options o;
+    o.ordered = true;
+    o.followStart = false;  // the item is what lstat saw: a link is copied as a link
+    walk::Walker walker(w, control, o);
+    if (!walker.walk(item.source, &w) && walker.startSkip() == walk::Skip::Unreadable)
+        item.walkErrors.push_back(errnoError(item.source, walker.startError()));
 }
 
 void FileOperation::plan() {

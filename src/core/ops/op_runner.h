@@ -46,8 +46,9 @@ inline Error messageError(std::string path, std::string message, int code = 0) {
 // "name (2).ext": the first free name of that form in the folder.
 std::string collisionName(const std::string& folder, const std::string& name);
 
-// Depth-first walk on directory handles; never follows links, never enters
-// pseudo file systems, and cannot loop through bind mounts. Fills item.entries.
+// The item's tree on the shared parallel walk, in depth-first order; never follows
+// links, never enters pseudo file systems, and cannot loop through bind mounts.
+// Fills item.entries.
 void walkItem(FileOperation::PlannedItem& item, const CancelToken& cancel);
 
 // The state of one run: the questions' "for all" answers, the cancel token and the

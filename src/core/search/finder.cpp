@@ -6,16 +6,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <condition_variable>
 #include <cstring>
-#include <deque>
-#include <mutex>
-#include <set>
-#include <thread>
-#include <utility>
 #include <vector>
 
-#include "platform/volumes.h"
+#include "core/walk/tree_walk.h"
 
 namespace arbel::search {
 
@@ -30,9 +24,9 @@ int64_t mtimeOf(const struct stat& st) {
 // Non-blocking open: a FIFO would otherwise wait for a writer forever, and anything
 // but a regular file is refused before a byte is read. `st` receives the file's
 // status when it could be opened.
-bool scanFile(const TTISearch& search, std::vector<char>& buf, int dirFd, const std::string& name,
-              struct stat& st, bool& statted, const CancelToken* token, const CancelToken& stop) {
-    const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+bool scanFile(const TTISearch& search, std::vector<char>& buf, int dirFd, const char* name, struct stat& st,
+              bool& statted, const walk::Control& control) {
+    const int fd = ::openat(dirFd, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return false;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
@@ -46,7 +40,9 @@ bool scanFile(const TTISearch& search, std::vector<char>& buf, int dirFd, const 
     size_t keep = 0;
     uint64_t total = 0;
     bool found = false;
-    while ((token == nullptr || !token->cancelled()) && !stop.cancelled()) {
+    // Small files are read whole in one call: the size known at open saves the read
+    // that would only report the end.
+    while (!control.cancelled()) {
         const ssize_t r = ::read(fd, buf.data() + keep, TMyFF::kBlockSize);
         if (r < 0 && errno == EINTR) continue;
         if (r <= 0) break;
@@ -56,7 +52,6 @@ bool scanFile(const TTISearch& search, std::vector<char>& buf, int dirFd, const 
             found = true;
             break;
         }
-        // The size known at open saves the read that would only report the end.
         if (st.st_size > 0 && total >= static_cast<uint64_t>(st.st_size)) break;
         keep = std::min(have, m > 0 ? m - 1 : 0);
         std::memmove(buf.data(), buf.data() + have - keep, keep);
@@ -65,21 +60,16 @@ bool scanFile(const TTISearch& search, std::vector<char>& buf, int dirFd, const 
     return found;
 }
 
-}  // namespace
-
-namespace {
-
-// Scan threads pay off only with cores to spare: a process with several threads
-// pays for shared file-descriptor tables on every open, read and close (about a
-// quarter more system time), which on two cores costs more than it brings.
-unsigned defaultScanThreads() {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores >= 4 ? std::min(cores - 1, 3u) : 0;
+// The record's tag: the attribute bits, the type shown and whether the contents
+// matched.
+constexpr uint32_t kTagMatch = 1u << 31;
+uint32_t makeTag(uint32_t attributes, EntryType shown, bool match) {
+    return (attributes & 0xFF) | (static_cast<uint32_t>(shown) << 8) | (match ? kTagMatch : 0);
 }
 
 }  // namespace
 
-TMyFF::TMyFF() : scanThreads_(defaultScanThreads()) {
+TMyFF::TMyFF() {
     setMask({});
 }
 TMyFF::~TMyFF() = default;
@@ -116,306 +106,121 @@ void TMyFF::setFindString(std::string_view text) {
     search_.setPattern(text);
 }
 
-// One search. The calling thread walks the tree and raises every event, in walk
-// order. With a content test, scan threads read the candidate files meanwhile: the
-// walk runs a bounded distance ahead of the events, and a file's events wait until
-// its scan is done, so handlers see exactly the order of a one-thread search.
-struct TMyFF::Walk {
-    enum State : uint8_t { kReady, kQueued, kMatch, kNoMatch };
-    struct File {
-        std::string name;
-        EntryType shown = EntryType::File;
-        bool haveStat = false;
-        struct stat st {};
-        State state = kReady;
-    };
-    struct Folder {
-        std::string path;  // ends in "/"
-        DirHandle dir;     // kept open while its files wait for a scan
-        std::vector<File> files;
-        size_t nextToClaim = 0;
-        size_t nextToRaise = 0;
-        bool entered = false;  // OnChDir raised
-    };
-    // Bounds on the walk's lead: open folders and files waiting for a scan.
-    static constexpr size_t kMaxFolders = 64;
-    static constexpr size_t kMaxQueued = 4096;
-
+// One search: the walker's threads read folders and scan files; each file that
+// passes (or, with an OnScanFile handler, each file scanned) becomes a record, and
+// the calling thread raises the events in depth-first order as the records come.
+struct TMyFF::Walk : walk::Visitor, walk::Sink {
     TMyFF& ff;
     const bool contentTest;
-    std::mutex mu;
-    std::condition_variable workCv;  // scans queued, or stopping
-    std::condition_variable doneCv;  // a scan finished
-    std::deque<Folder> folders;      // walk order; the front is the next to raise events for
-    size_t queued = 0;
-    bool stopping = false;
-    CancelToken stopScans;  // ends a scan in the middle of a large file when the search ends
-    std::vector<std::thread> workers;
-    std::vector<char> buffer;
+    const bool sized, needStored, statFirst, everyScan;
+    walk::Control control;
+    std::vector<std::vector<char>> buffers;  // one a worker
+    std::string full;
 
-    Walk(TMyFF& f) : ff(f), contentTest(!f.search_.pattern().empty()) {}
+    explicit Walk(TMyFF& f)
+        : ff(f),
+          contentTest(!f.search_.pattern().empty()),
+          sized(f.sizeMin_ > 0 || f.sizeMax_ != kNoLimit),
+          needStored((f.excluded_ & (kAttrSystem | kAttrArchive)) != 0),
+          // Without a content test every reported file needs its status anyway; with
+          // one, the scan's own fstat supplies it unless a cheaper filter needs it first.
+          statFirst(!contentTest || sized || f.dated_ || (f.excluded_ & kAttrReadOnly) != 0),
+          everyScan(contentTest && static_cast<bool>(f.OnScanFile)),
+          control(f.token_) {}
 
-    ~Walk() {
-        stopScans.cancel();
-        {
-            std::lock_guard lk(mu);
-            stopping = true;
-        }
-        workCv.notify_all();
-        for (auto& t : workers) t.join();
+    uint32_t stored(walk::Folder& folder, std::string_view name) const {
+        std::string path = folder.path();
+        path.append(name);
+        return readDosAttrib(path).bits;
     }
 
-    void startWorkers() {
-        if (!contentTest) return;
-        try {
-            for (unsigned i = 0; i < ff.scanThreads_; ++i) workers.emplace_back([this] { workerLoop(); });
-        } catch (const std::system_error&) {
-            // No thread to be had: the caller scans everything itself.
-        }
-    }
-
-    // Under mu: the next file waiting for a scan, if any.
-    bool claim(Folder*& folder, size_t& index) {
-        for (Folder& f : folders) {
-            if (f.nextToClaim < f.files.size()) {
-                folder = &f;
-                index = f.nextToClaim++;
-                return true;
+    void entry(walk::Folder& folder, const walk::Entry& e) override {
+        EntryType type = e.type;
+        if (type == EntryType::Dir || type == EntryType::Unknown) return;  // folders are never reported
+        // The name decides before any stat.
+        if (!ff.takesAll_ && !lists::MatchesMaskList(e.name, ff.masks_)) return;
+        const char* name = e.name.data();
+        struct stat st {};
+        bool haveStat = false;
+        EntryType shown = type;
+        if (type == EntryType::Link) {
+            // A link is what it points to; a link to a folder is a folder, and the
+            // walk never enters it. A dangling link is reported as itself.
+            if (walk::statEntry(folder.fd(), name, STATX_BASIC_STATS, true, st)) {
+                if (S_ISDIR(st.st_mode)) return;
+                shown = entryTypeFromMode(st.st_mode);
+                haveStat = true;
             }
         }
-        return false;
-    }
-
-    // Called with lk held; scans one file with the lock released.
-    void scanOne(std::unique_lock<std::mutex>& lk, Folder* folder, size_t index, std::vector<char>& buf) {
-        File& file = folder->files[index];
-        lk.unlock();
-        const bool match = scanFile(ff.search_, buf, folder->dir.fd(), file.name, file.st, file.haveStat,
-                                    ff.token_, stopScans);
-        lk.lock();
-        file.state = match ? kMatch : kNoMatch;
-        --queued;
-        doneCv.notify_all();
-    }
-
-    void workerLoop() {
-        std::vector<char> buf;
-        std::unique_lock lk(mu);
-        while (!stopping) {
-            Folder* folder;
-            size_t index;
-            if (claim(folder, index)) {
-                scanOne(lk, folder, index, buf);
-            } else {
-                workCv.wait(lk);
-            }
+        // Only regular files have contents to search.
+        if (contentTest && shown != EntryType::File && shown != EntryType::Link) return;
+        if (!haveStat && statFirst) {
+            if (!walk::statEntry(folder.fd(), name, STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME, false,
+                                 st))
+                return;  // vanished meanwhile
+            haveStat = true;
         }
-    }
-
-    // Raises the events that are due; false when a handler or the token cancelled.
-    bool raiseDue() {
-        std::unique_lock lk(mu);
-        while (!folders.empty()) {
-            Folder& f = folders.front();
-            if (!f.entered) {
-                f.entered = true;
-                lk.unlock();
-                bool cancel = false;
-                if (ff.OnChDir) ff.OnChDir(f.path, cancel);
-                if (cancel || ff.cancelled()) return false;
-                lk.lock();
-                continue;
-            }
-            if (f.nextToRaise == f.files.size()) {
-                folders.pop_front();
-                continue;
-            }
-            File& file = f.files[f.nextToRaise];
-            if (file.state == kQueued) return true;  // its scan is not done yet
-            ++f.nextToRaise;
-            lk.unlock();
-            if (!raiseFile(f, file)) return false;
-            lk.lock();
+        uint32_t storedBits = 0;
+        if (haveStat) {
+            const uint64_t size = static_cast<uint64_t>(st.st_size);
+            if (sized && (size < ff.sizeMin_ || size > ff.sizeMax_)) return;
+            const int64_t mtime = mtimeOf(st);
+            if (ff.dated_ && (mtime < ff.dateFrom_ || mtime > ff.dateTo_)) return;
+            if (needStored) storedBits = stored(folder, e.name);
+            if (attributesOf(st, e.name, storedBits) & ff.excluded_ & ~kAttrDirectory) return;
+        } else if ((ff.excluded_ & kAttrHidden) && e.name[0] == '.') {
+            return;
+        } else if (needStored) {
+            storedBits = stored(folder, e.name);
+            if (storedBits & ff.excluded_) return;
         }
-        return true;
-    }
-
-    bool raiseFile(const Folder& f, const File& file) {
-        bool cancel = false;
-        const std::string full = f.path + file.name;
+        bool match = true;
         if (contentTest) {
-            if (ff.OnScanFile) ff.OnScanFile(full, cancel);
-            if (cancel || ff.cancelled()) return false;
-            if (file.state != kMatch) return true;
+            match = scanFile(ff.search_, buffers[folder.worker()], folder.fd(), name, st, haveStat, control);
+            if (!match && !everyScan) return;
         }
-        FoundFile found;
-        found.name = file.name;
-        found.type = file.shown;
-        found.size = static_cast<uint64_t>(file.st.st_size);
-        found.mtimeNs = mtimeOf(file.st);
-        found.attributes = attributesOf(file.st, file.name, readDosAttrib(full).bits);
-        if (ff.OnAddFile) ff.OnAddFile(f.path, found, cancel);
+        uint32_t attributes = 0;
+        if (match) attributes = attributesOf(st, e.name, needStored ? storedBits : stored(folder, e.name));
+        folder.emit(e.name, &st, makeTag(attributes, shown, match));
+    }
+
+    bool folder(const FolderReport& r) override {
+        // An unreadable folder, one entered before (a bind mount loop) or a pseudo
+        // file system still gets its OnChDir but gives no entries.
+        bool cancel = false;
+        if (ff.OnChDir) ff.OnChDir(r.path, cancel);
         return !(cancel || ff.cancelled());
     }
 
-    // Waits for the front folder to have something to raise, scanning meanwhile.
-    // `lead` allows the walk to go on once the backlog is below its bounds.
-    void helpOrWait(bool lead) {
-        std::unique_lock lk(mu);
-        for (;;) {
-            if (lead && folders.size() < kMaxFolders && queued < kMaxQueued) return;
-            if (folders.empty()) return;
-            Folder& front = folders.front();
-            if (!front.entered || front.nextToRaise == front.files.size() ||
-                front.files[front.nextToRaise].state != kQueued)
-                return;
-            // Only the file whose events are due: a later (perhaps huge) file would
-            // hold up the events, and a cancel from them, until it was read through.
-            if (front.nextToClaim == front.nextToRaise) {
-                scanOne(lk, &front, front.nextToClaim++, buffer);
-            } else {
-                doneCv.wait(lk);
-            }
+    bool record(const Record& r) override {
+        bool cancel = false;
+        if (everyScan) {
+            full.assign(r.folder).append(r.name);
+            ff.OnScanFile(full, cancel);
+            if (cancel || ff.cancelled()) return false;
         }
-    }
-
-    // Reads one folder: sub-folders go to `subdirs`, files that pass every test short
-    // of the content test to `out.files`.
-    void readFolder(Folder& out, const DirHandle& dir, std::vector<std::string>& subdirs) {
-        const bool sized = ff.sizeMin_ > 0 || ff.sizeMax_ != kNoLimit;
-        const bool needStored = (ff.excluded_ & (kAttrSystem | kAttrArchive)) != 0;
-        // Without a content test every reported file needs its status anyway; with
-        // one, the scan's own fstat supplies it unless a cheaper filter needs it first.
-        const bool statFirst = !contentTest || sized || ff.dated_ || (ff.excluded_ & kAttrReadOnly) != 0;
-        std::string name;
-        (void)forEachEntry(dir, [&](const RawEntry& e) {
-            EntryType type = e.type;
-            File file;
-            if (type == EntryType::Unknown) {
-                auto s = statAt(dir, e.name, false);
-                if (!s.ok()) return true;  // vanished meanwhile
-                file.st = *s;
-                file.haveStat = true;
-                type = entryTypeFromMode(file.st.st_mode);
-            }
-            if (type == EntryType::Dir) {
-                if (ff.RecurseDirs) subdirs.emplace_back(out.path).append(e.name).push_back('/');
-                return true;
-            }
-            // Folders are never reported, so the name decides before any stat.
-            if (!ff.takesAll_ && !lists::MatchesMaskList(e.name, ff.masks_)) return true;
-
-            file.shown = type;
-            if (type == EntryType::Link) {
-                // A link is what it points to; a link to a folder is a folder, and the
-                // walk never enters it. A dangling link is reported as itself.
-                auto s = statAt(dir, e.name, true);
-                if (s.ok()) {
-                    if (S_ISDIR(s->st_mode)) return true;
-                    file.st = *s;
-                    file.shown = entryTypeFromMode(file.st.st_mode);
-                    file.haveStat = true;
-                }
-            }
-            // Only regular files have contents to search.
-            if (contentTest && file.shown != EntryType::File && file.shown != EntryType::Link) return true;
-            if (!file.haveStat && statFirst) {
-                auto s = statAt(dir, e.name, false);
-                if (!s.ok()) return true;
-                file.st = *s;
-                file.haveStat = true;
-            }
-            name.assign(e.name);
-            if (file.haveStat) {
-                const uint64_t size = static_cast<uint64_t>(file.st.st_size);
-                if (sized && (size < ff.sizeMin_ || size > ff.sizeMax_)) return true;
-                const int64_t mtime = mtimeOf(file.st);
-                if (ff.dated_ && (mtime < ff.dateFrom_ || mtime > ff.dateTo_)) return true;
-                const uint32_t stored = needStored ? readDosAttrib(out.path + name).bits : 0;
-                if (attributesOf(file.st, name, stored) & ff.excluded_ & ~kAttrDirectory) return true;
-            } else if ((ff.excluded_ & kAttrHidden) && !name.empty() && name[0] == '.') {
-                return true;
-            } else if (needStored && (readDosAttrib(out.path + name).bits & ff.excluded_)) {
-                return true;
-            }
-            file.name = std::move(name);
-            file.state = contentTest ? kQueued : kReady;
-            out.files.push_back(std::move(file));
-            name.clear();
-            return !ff.cancelled();
-        });
-    }
-
-    bool run(std::string start, DirHandle first) {
-        struct Pending {
-            std::string path;
-            dev_t parentDev;
-        };
-        struct stat startSt;
-        if (::fstat(first.fd(), &startSt) != 0) return false;
-        std::vector<Pending> stack{{std::move(start), startSt.st_dev}};
-        std::set<std::pair<dev_t, ino_t>> entered;
-        std::vector<std::string> subdirs;
-        startWorkers();
-
-        while (!stack.empty()) {
-            Pending pending = std::move(stack.back());
-            stack.pop_back();
-            Folder folder;
-            folder.path = std::move(pending.path);
-            DirHandle dir;
-            if (first.valid()) {
-                dir = std::move(first);
-            } else if (auto opened = DirHandle::open(folder.path, /*noFollow=*/true); opened.ok()) {
-                dir = std::move(opened.value());
-            }
-            struct stat dst;
-            subdirs.clear();
-            // An unreadable folder, one entered before (a bind mount loop) or a pseudo
-            // file system still gets its OnChDir but gives no entries.
-            if (dir.valid() && ::fstat(dir.fd(), &dst) == 0 &&
-                entered.insert({dst.st_dev, dst.st_ino}).second &&
-                (dst.st_dev == pending.parentDev || !isPseudoFileSystemAt(dir.fd()))) {
-                readFolder(folder, dir, subdirs);
-                for (auto it = subdirs.rbegin(); it != subdirs.rend(); ++it)
-                    stack.push_back({std::move(*it), dst.st_dev});
-            }
-            const size_t scans = contentTest ? folder.files.size() : 0;
-            if (scans > 0) folder.dir = std::move(dir);
-            {
-                std::lock_guard lk(mu);
-                folders.push_back(std::move(folder));
-                queued += scans;
-            }
-            if (scans > 0) workCv.notify_all();
-            if (ff.cancelled() || !raiseDue()) return false;
-            for (;;) {
-                helpOrWait(/*lead=*/true);
-                if (!raiseDue()) return false;
-                std::lock_guard lk(mu);
-                if (folders.size() < kMaxFolders && queued < kMaxQueued) break;
-            }
-        }
-        for (;;) {
-            if (!raiseDue()) return false;
-            {
-                std::lock_guard lk(mu);
-                if (folders.empty()) return true;
-            }
-            helpOrWait(/*lead=*/false);
-        }
+        if (!(r.tag & kTagMatch)) return true;
+        FoundFile found;
+        found.name = r.name;
+        found.type = static_cast<EntryType>((r.tag >> 8) & 0xFF);
+        found.size = static_cast<uint64_t>(r.st->st_size);
+        found.mtimeNs = mtimeOf(*r.st);
+        found.attributes = r.tag & 0xFF;
+        if (ff.OnAddFile) ff.OnAddFile(r.folder, found, cancel);
+        return !(cancel || ff.cancelled());
     }
 };
 
 bool TMyFF::execute(std::string_view startFolder) {
-    std::string start(startFolder);
-    while (start.size() > 1 && start.back() == '/') start.pop_back();
-    if (start.empty()) return false;
-    auto first = DirHandle::open(start);  // the start itself may be a link the user chose
-    if (!first.ok()) return false;
-    if (start != "/") start.push_back('/');
-    Walk walk(*this);
-    return walk.run(std::move(start), std::move(first.value()));
+    Walk w(*this);
+    walk::Options o;
+    o.threads = scanThreads_ < 0 ? 0 : static_cast<unsigned>(scanThreads_) + 1;
+    o.recurse = RecurseDirs;
+    o.ordered = true;
+    o.filesFirst = true;
+    walk::Walker walker(w, w.control, o);
+    w.buffers.resize(walker.threads());
+    return walker.walk(startFolder, &w);
 }
 
 }  // namespace arbel::search

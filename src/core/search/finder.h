@@ -4,11 +4,12 @@
 // that must occur in the file. Results and progress come out through events whose
 // cancel flag stops the whole search.
 //
-// The walk is depth-first (the files of a folder before its sub-folders) with an
-// explicit stack. It never follows a symbolic link into a folder, enters each
-// folder (device, inode) at most once and does not descend into pseudo file
-// systems (proc, sysfs, ...). Only regular files are read for their contents, in
-// blocks, so a file of any size costs the same bounded memory.
+// Folders and files are read on the shared parallel tree walk (core/walk), and the
+// events come out depth-first (the files of a folder before its sub-folders), as a
+// one-thread walk gives them. It never follows a symbolic link into a folder,
+// enters each folder (device, inode) at most once and enters no pseudo file system
+// (proc, sysfs, ...), the start included. Only regular files are read for their
+// contents, in blocks, so a file of any size costs the same bounded memory.
 
 #include <sys/types.h>
 
@@ -87,10 +88,10 @@ public:
 
     // Size of the block a content test reads at once.
     static constexpr size_t kBlockSize = 256 * 1024;
-    // Threads that read files for a content test beside the caller's (0: none; the
-    // default depends on the number of cores).
-    // Events are raised on the calling thread, in walk order, whatever this is.
-    void setScanThreads(unsigned count) { scanThreads_ = count; }
+    // Threads that read folders and files beside the caller's (the default: one a
+    // core this process may use, at least one). Events are raised on the calling
+    // thread, in walk order, whatever this is.
+    void setScanThreads(unsigned count) { scanThreads_ = static_cast<int>(count); }
 
 private:
     struct Walk;
@@ -105,7 +106,7 @@ private:
     int64_t dateFrom_ = 0, dateTo_ = 0;
     TTISearch search_;
     const CancelToken* token_ = nullptr;
-    unsigned scanThreads_;
+    int scanThreads_ = -1;  // -1: the default
 };
 
 }  // namespace arbel::search
