@@ -61,7 +61,12 @@ TFileList::TFileList(QObject* parent)
     : QAbstractTableModel(parent), format_(systemFormat()), icons_(typeIcon) {
     // The read holds only its job record: one stuck on a dead mount is left behind
     // (a new read, closing the window) instead of holding up the interface.
-    reader_.allowGivingUp();
+    reader_.allowGivingUp(kStopGraceMs, [this] {
+        // Stopped and stuck: the list ends as read so far (empty), as a stopped read does.
+        job_.reset();
+        emit readProgress(core_.size());
+        emit readFinished(true);
+    });
     reader_.setPoll([this] {
         if (job_) emit readProgress(job_->seen.load());
     });

@@ -23,7 +23,7 @@ struct DirTreeModel::Expansion {
     QPersistentModelIndex index;
     tree::ExpansionQuery query;
     std::shared_ptr<tree::ExpansionRead> read = std::make_shared<tree::ExpansionRead>();
-    std::unique_ptr<BackgroundJob> job;
+    BackgroundJob* job = nullptr;  // a child of the model: it goes with the model at the latest
 };
 
 QString DirTreeModel::readingText() {
@@ -43,7 +43,8 @@ DirTreeModel::DirTreeModel(tree::TDirTree& tree, QObject* parent) : QAbstractIte
 }
 
 DirTreeModel::~DirTreeModel() {
-    // A reading stuck on a dead mount is left to finish alone (each job waits a moment).
+    // The jobs are children of the model: one reading stuck on a dead mount is left to
+    // finish alone (each waits a moment), and its end is never delivered.
     expanding_.clear();
     tree_.setObserver(nullptr);
 }
@@ -184,7 +185,7 @@ void DirTreeModel::startExpansion(tree::TreeNode* node, const QPersistentModelIn
     auto e = std::make_unique<Expansion>();
     e->index = index;
     e->query = std::move(*query);
-    e->job = std::make_unique<BackgroundJob>();
+    e->job = new BackgroundJob(this);
     e->job->allowGivingUp(kStopGraceMs, [this, key] { endExpansion(key, true); });
     e->job->setDeadline(expandDeadlineMs_);
     Expansion& x = *e;
@@ -203,7 +204,7 @@ void DirTreeModel::endExpansion(quintptr key, bool timedOut) {
     std::unique_ptr<Expansion> e = std::move(it->second);
     expanding_.erase(it);
     // Its own job runs this: it goes once the call is over.
-    e->job.release()->deleteLater();
+    e->job->deleteLater();
     tree::TreeNode* node = nodeOf(e->index);
     if (!node || reinterpret_cast<quintptr>(node) != key) return;  // the node went away
     if (timedOut) {

@@ -136,6 +136,7 @@ void StalledMountTest::theTreeExpandsAStalledFolderWithoutWaitingAndMarksItUnrea
     fs_->release();
     QTRY_COMPARE(model.pendingExpansions(), 0);
     QCOMPARE(core.checkConsistency(), std::vector<std::string>{});
+    qInfo("tree expansion on the stalled mount: longest stall %lld ms", watch.longest());
     QVERIFY2(watch.longest() < test::kLongestStallMs, QByteArray::number(watch.longest()));
 }
 
@@ -169,6 +170,7 @@ void StalledMountTest::aFolderListPaintsAndRefreshesWithoutAskingTheMount() {
     QTRY_VERIFY(fs_->waiting() > 0);
     list->rereadAsync();
     QVERIFY(list->reading());
+    qInfo("folder list refresh on the stalled mount: longest stall %lld ms", watch.longest());
     QVERIFY2(watch.longest() < test::kLongestStallMs, QByteArray::number(watch.longest()));
     // Closing the window leaves the stuck reads behind within a moment.
     QElapsedTimer closing;
@@ -201,6 +203,7 @@ void StalledMountTest::stopEndsAJobStuckOnTheMountAtOnce() {
     QVERIFY(!labels.isEmpty());
     QCOMPARE(labels.front()->text(), QStringLiteral("Stopping\u2026"));
     QTRY_VERIFY(!job->running());
+    qInfo("Stop of a job stuck on the mount: ended after %lld ms", stopping.elapsed());
     QVERIFY2(stopping.elapsed() < test::kLongestStallMs, QByteArray::number(stopping.elapsed()));
     QCOMPARE(gaveUp, 1);
     QVERIFY(job->gaveUp());
@@ -240,6 +243,7 @@ void StalledMountTest::stopEndsASearchStuckOnTheMount() {
     stopping.start();
     find.stop();
     QTRY_COMPARE(finished.count(), 1);
+    qInfo("Stop of a search stuck on the mount: ended after %lld ms", stopping.elapsed());
     QVERIFY2(stopping.elapsed() < test::kLongestStallMs, QByteArray::number(stopping.elapsed()));
     QCOMPARE(finished.front().front().toBool(), false);
     QVERIFY(!find.running());
