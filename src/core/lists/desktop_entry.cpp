@@ -35,6 +35,16 @@ std::string fileStart(const std::string& path) {
 
 }  // namespace
 
+bool isDesktopEntryName(std::string_view name) {
+    static constexpr std::string_view kSuffix = ".desktop";
+    if (name.size() < kSuffix.size()) return false;
+    for (size_t i = 0; i < kSuffix.size(); ++i) {
+        char c = name[name.size() - kSuffix.size() + i];
+        if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != kSuffix[i]) return false;
+    }
+    return true;
+}
+
 std::string desktopEntryIcon(const std::string& path) {
     const std::string data = fileStart(path);
     bool inEntry = false;

@@ -18,6 +18,11 @@ std::string Listing::fullPath(const FileEntry& e) const {
     return p;
 }
 
+std::string_view Listing::ownIcon(const FileEntry& e) const {
+    auto it = ownIcons.find(e.nameOffset);
+    return it == ownIcons.end() ? std::string_view() : std::string_view(it->second);
+}
+
 FileEntry& Listing::add(std::string_view n, FileEntry e) {
     e.nameOffset = static_cast<uint32_t>(names.size());
     e.nameLength = static_cast<uint16_t>(n.size());
@@ -32,6 +37,7 @@ void Listing::clear() {
     folders.clear();
     entries.clear();
     names.clear();
+    ownIcons.clear();
 }
 
 void Listing::shrink() {
@@ -42,6 +48,7 @@ void Listing::shrink() {
 std::size_t Listing::bytesUsed() const {
     std::size_t n = entries.capacity() * sizeof(FileEntry) + names.capacity();
     for (const auto& f : folders) n += f.capacity() + sizeof f;
+    for (const auto& [offset, icon] : ownIcons) n += icon.capacity() + sizeof offset + sizeof icon;
     return n;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/lists/list_format.h"
@@ -61,6 +62,11 @@ struct FileEntry {
     uint8_t extOffset = 0xFF;  // position of the extension's "." in the name, 0xFF: none
 
     bool isFolder() const { return flags & kEntryFolder; }
+    // A regular file someone may run (a link: its target), from the status the
+    // read took; views decide the program icon from this, never from a new stat.
+    bool isProgram() const {
+        return !(flags & kEntryNoStatus) && (mode & 0170000) == 0100000 && (mode & 0111);
+    }
 };
 
 // Entries with their names and the folders they came from.
@@ -68,10 +74,14 @@ struct Listing {
     std::vector<std::string> folders;  // each ends in "/"
     std::vector<FileEntry> entries;
     std::string names;  // arena of name bytes
+    // The icon a Desktop Entry file names for itself, by the entry's name offset
+    // (which sorting keeps): read with the folder, so painting never opens a file.
+    std::unordered_map<uint32_t, std::string> ownIcons;
 
     std::string_view name(const FileEntry& e) const { return {names.data() + e.nameOffset, e.nameLength}; }
     // The folder path + name (the bytes as on disk).
     std::string fullPath(const FileEntry& e) const;
+    std::string_view ownIcon(const FileEntry& e) const;
     // Appends an entry whose name is `name`; fills nameOffset/nameLength/extOffset.
     FileEntry& add(std::string_view name, FileEntry e);
     void clear();

@@ -111,6 +111,7 @@ Result<std::size_t> FileListModel::addFile(const std::string& path) {
 void FileListModel::clear() {
     listing_.entries.clear();
     listing_.names.clear();
+    listing_.ownIcons.clear();
     folderCount_ = 0;
     totalBytes_ = 0;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/lists/desktop_entry.h"
 #include "platform/attributes.h"
 #include "platform/dir.h"
 
@@ -26,6 +27,15 @@ void fillFromStatus(FileEntry& e, const struct stat& st, std::string_view name, 
         e.size = static_cast<uint64_t>(st.st_size);
     }
     e.attributes = static_cast<uint8_t>(attributesOf(st, name, stored) & 0xFF);
+}
+
+// A Desktop Entry file's own icon is part of what its list entry shows; it is read
+// here, with the folder, because a view asking for it while painting must not wait
+// on the file system.
+void noteOwnIcon(Listing& listing, const FileEntry& e, std::string_view name, const std::string& path) {
+    if (!S_ISREG(e.mode) || (e.flags & kEntryLink) || !isDesktopEntryName(name)) return;
+    std::string icon = desktopEntryIcon(path);
+    if (!icon.empty()) listing.ownIcons[e.nameOffset] = std::move(icon);
 }
 
 class FolderPass {
@@ -122,7 +132,12 @@ private:
             if (!takeAll_ && !MatchesMaskList(raw.name, req_.mask)) return;
             out_.totalBytes += e.size;
         }
-        out_.listing.add(raw.name, e);
+        const FileEntry& added = out_.listing.add(raw.name, e);
+        if (!(added.flags & kEntryNoStatus)) {
+            pathBuf_.resize(folder_->size());
+            pathBuf_ += raw.name;
+            noteOwnIcon(out_.listing, added, raw.name, pathBuf_);
+        }
     }
 
     const ReadRequest& req_;
@@ -202,7 +217,7 @@ Result<std::size_t> addPath(Listing& listing, const std::string& path) {
         it = listing.folders.end() - 1;
     }
     e.folder = static_cast<uint16_t>(it - listing.folders.begin());
-    listing.add(name, e);
+    noteOwnIcon(listing, listing.add(name, e), name, p);
     return listing.entries.size() - 1;
 }
 

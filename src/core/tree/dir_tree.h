@@ -13,12 +13,14 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/lists/attribute_filter.h"
 #include "core/lists/collate.h"
+#include "core/tree/tree_expansion.h"
 #include "core/tree/tree_node.h"
 #include "core/tree/tree_paths.h"
 #include "platform/cancel.h"
@@ -159,6 +161,12 @@ public:
     void expandNode(TreeNode* node);
     // Whether expandNode still has work to do for node.
     bool needsExpandWork(const TreeNode* node) const;
+    // The same work in two halves, for a reader on another thread: the query to read
+    // with (none while hooks are set: they belong to this thread, expand in place),
+    // then the answer. applyExpansion drops an answer that no longer fits (the node
+    // was renamed or read meanwhile) and returns whether it was applied.
+    std::optional<ExpansionQuery> expansionQuery(const TreeNode* node) const;
+    bool applyExpansion(TreeNode* node, const ExpansionQuery& query, ExpansionRead read);
     // The view expanded or collapsed node (no notification back).
     void setExpanded(TreeNode* node, bool expanded);
     // A change of the mount table: checks the volumes, then, when none came or went,
@@ -187,11 +195,12 @@ private:
 
     bool passesFolderFilter(const std::string& nodePath, std::string_view volumeRoot) const;
     bool isHiddenVolumeMount(const std::string& parentPath, std::string_view name) const;
-    bool needsChildPaths() const;
     uint32_t attributesOf(const std::string& path, std::string_view name) const;
+    ExpansionQuery queryFor(const TreeNode* node) const;
 
     std::vector<Candidate> enumerate(TreeNode* node, const DirHandle* dir, bool stopAtFirst) const;
     void readChildren(TreeNode* node, const DirHandle* dir = nullptr);
+    void insertChildren(TreeNode* node, std::vector<Candidate> found);
     void checkSubfolders(TreeNode* node, const DirHandle* parentDir = nullptr);
     void setPlaceholder(TreeNode* node, bool on);
     bool removeChildren(TreeNode* node);  // true when the selection was inside and moved up

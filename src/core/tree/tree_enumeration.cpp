@@ -2,10 +2,12 @@
 // recycle-bin and OnAddDir filters), the lazy reads on expansion and the check for one
 // qualifying subfolder, and expansion by levels.
 #include "core/tree/dir_tree.h"
+#include "core/tree/tree_expansion_detail.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <utility>
 
@@ -28,10 +30,6 @@ lists::AttributeFilter treeAttributeFilter(TDirTypes types) {
     return f;
 }
 
-bool TDirTree::needsChildPaths() const {
-    return !goBelowRecycleBin_ || static_cast<bool>(OnAddDir);
-}
-
 bool TDirTree::passesFolderFilter(const std::string& nodePath, std::string_view volumeRoot) const {
     if (!goBelowRecycleBin_ && trash_.isBelowTrash(nodePath, volumeRoot)) return false;
     if (OnAddDir && !OnAddDir(nodePath)) return false;
@@ -45,34 +43,26 @@ bool TDirTree::isHiddenVolumeMount(const std::string& parentPath, std::string_vi
 }
 
 uint32_t TDirTree::attributesOf(const std::string& path, std::string_view name) const {
-    const std::string full = path + std::string(name);
-    struct stat st {};
-    if (::lstat(full.c_str(), &st) != 0) st.st_mode = S_IFDIR | S_IWUSR;  // gone: a plain folder
-    return arbel::attributesOf(st, name, readDosAttrib(full).bits) | kAttrDirectory;
+    return detail::folderAttributes(path, name);
+}
+
+ExpansionQuery TDirTree::queryFor(const TreeNode* node) const {
+    ExpansionQuery q;
+    q.path = NodePath(node);
+    q.volumeRoot = addSlash(node->volumeNode()->name_);
+    q.skipTrash = !goBelowRecycleBin_;
+    q.checkAttributes = !(dirTypes_ & dtAll);
+    q.filter = treeAttributeFilter(dirTypes_);
+    if (q.skipTrash) q.trash = trash_;
+    q.volumeParents = volumeParents_;
+    return q;
 }
 
 std::vector<TDirTree::Candidate> TDirTree::enumerate(TreeNode* node, const DirHandle* dir,
                                                      bool stopAtFirst) const {
     std::vector<Candidate> out;
-    const std::string path = NodePath(node);
-    const std::string volumeRoot = addSlash(node->volumeNode()->name_);
-    const bool childPaths = needsChildPaths();
-    const bool holdsMounts = volumeParents_.count(path) > 0;
-    const lists::AttributeFilter filter = treeAttributeFilter(dirTypes_);
-
-    auto accept = [&](std::string_view name, uint32_t attr, bool haveAttr) {
-        if (holdsMounts && isHiddenVolumeMount(path, name)) return false;
-        if (childPaths) {
-            std::string child = path;
-            child.append(name).push_back('/');
-            if (!passesFolderFilter(child, volumeRoot)) return false;
-        }
-        if (!(dirTypes_ & dtAll)) {
-            if (!haveAttr) attr = attributesOf(path, name);
-            if (!lists::passesAttributeFilter(attr, filter)) return false;
-        }
-        return true;
-    };
+    const ExpansionQuery q = queryFor(node);
+    const std::string& path = q.path;
 
     if (OnFindDir) {
         TDirRec rec;
@@ -86,7 +76,7 @@ std::vector<TDirTree::Candidate> TDirTree::enumerate(TreeNode* node, const DirHa
             if (!(rec.Attr & kAttrDirectory) || rec.Name.empty() || rec.Name == "." || rec.Name == "..")
                 continue;
             if (rec.Name.find('/') != std::string::npos) continue;
-            if (!accept(rec.Name, rec.Attr, true)) continue;
+            if (!detail::accepts(q, path, rec.Name, rec.Attr, true, OnAddDir)) continue;
             out.push_back({rec.Name, rec.Tag, false});
             if (stopAtFirst) break;
         }
@@ -100,25 +90,8 @@ std::vector<TDirTree::Candidate> TDirTree::enumerate(TreeNode* node, const DirHa
         own = std::move(*opened);
         dir = &own;
     }
-    (void)forEachEntry(*dir, [&](const RawEntry& e) {
-        bool isDir = false, link = false;
-        EntryType type = e.type;
-        if (type == EntryType::Unknown) {
-            auto st = statAt(*dir, e.name, false);
-            if (!st.ok()) return true;
-            type = entryTypeFromMode(st->st_mode);
-        }
-        if (type == EntryType::Dir) {
-            isDir = true;
-        } else if (type == EntryType::Link) {
-            // A link to a folder is browsed as a folder; only links need the stat.
-            auto st = statAt(*dir, e.name, true);
-            isDir = link = st.ok() && S_ISDIR(st->st_mode);
-        }
-        if (!isDir || !accept(e.name, 0, false)) return true;
-        out.push_back({std::string(e.name), 0, link});
-        return !stopAtFirst;
-    });
+    for (auto& f : detail::subfolders(q, path, *dir, stopAtFirst, OnAddDir))
+        out.push_back({std::move(f.name), 0, f.link});
     return out;
 }
 
@@ -130,7 +103,10 @@ void TDirTree::readChildren(TreeNode* node, const DirHandle* dir) {
     removeChildren(node);
     node->scanned_ = true;
     node->childrenChecked_ = false;
-    auto found = enumerate(node, dir, false);
+    insertChildren(node, enumerate(node, dir, false));
+}
+
+void TDirTree::insertChildren(TreeNode* node, std::vector<Candidate> found) {
     if (found.empty()) return;
     // Sorted once with precomputed keys: inserting one by one costs O(n^2) on big folders.
     std::vector<std::pair<std::string, size_t>> keyed;
@@ -210,6 +186,43 @@ void TDirTree::expandNode(TreeNode* node) {
         return;
     }
     expandNodeWith(node, *dir);
+}
+
+std::optional<ExpansionQuery> TDirTree::expansionQuery(const TreeNode* node) const {
+    if (!node || OnFindDir || OnAddDir) return std::nullopt;
+    return queryFor(node);
+}
+
+bool TDirTree::applyExpansion(TreeNode* node, const ExpansionQuery& query, ExpansionRead read) {
+    if (!node || read.cancelled || NodePath(node) != query.path) return false;
+    if (!needsExpandWork(node)) return false;  // read in place meanwhile
+    if (!read.readable) {
+        // Unreadable: it has no subfolders to show; the placeholder goes.
+        if (!node->scanned_) {
+            removeChildren(node);
+            node->scanned_ = true;
+        }
+        node->childrenChecked_ = true;
+        return true;
+    }
+    std::map<std::string_view, bool> subfolders;
+    if (!node->scanned_) {
+        removeChildren(node);
+        node->scanned_ = true;
+        std::vector<Candidate> found;
+        found.reserve(read.children.size());
+        for (const auto& c : read.children) found.push_back({c.name, 0, c.link});
+        insertChildren(node, std::move(found));
+    }
+    for (const auto& c : read.children) subfolders.emplace(c.name, c.hasSubfolders);
+    for (auto& child : node->children_) {
+        TreeNode* c = child.get();
+        if (c->scanned_ || c->placeholder_ || !c->children_.empty()) continue;
+        auto it = subfolders.find(c->name_);
+        if (it != subfolders.end() && it->second) setPlaceholder(c, true);
+    }
+    node->childrenChecked_ = true;
+    return true;
 }
 
 void TDirTree::setExpanded(TreeNode* node, bool expanded) {

@@ -16,6 +16,12 @@
 //   above it. This is the only way a running job talks to the user.
 // - cancel() sets the token the work checks. Destroying the job cancels it, answers
 //   a waiting question with Cancel and waits for the worker.
+// - Giving up: a worker blocked inside a call on a dead mount cannot see its token.
+//   A job whose work holds only what it shares with `done` (never a window) may
+//   allow giving it up: after Stop the progress window says "Stopping..." and the
+//   worker gets a grace time to return; past it, or past the job's deadline, the job
+//   lets the worker finish alone, throws its results away and runs `gaveUp` in place
+//   of `done`. Destroying such a job waits for its worker no longer than the grace.
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -24,6 +30,7 @@
 #include <QTimer>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -41,7 +48,13 @@ namespace arbel::ui {
 inline constexpr int kProgressDelayMs = 500;  // the progress window never flashes up for short work
 inline constexpr int kPollIntervalMs = 100;
 
+inline constexpr int kStopGraceMs = 150;  // Stop feels immediate; a stuck worker is left after this
+
 class BackgroundJob;
+
+// What one run shares between its worker and its job; the worker keeps it alive
+// after a job gave the run up.
+struct JobRun;
 
 // What the work sees of its job, on the worker thread.
 class JobContext {
@@ -53,8 +66,8 @@ public:
 
 private:
     friend class BackgroundJob;
-    explicit JobContext(BackgroundJob& job) : job_(job) {}
-    BackgroundJob& job_;
+    explicit JobContext(std::shared_ptr<JobRun> run) : run_(std::move(run)) {}
+    std::shared_ptr<JobRun> run_;
 };
 
 // What the progress window shows; permille < 0 for a busy bar (total unknown).
@@ -76,11 +89,24 @@ public:
     // Sets up the progress window: its title and what it shows at each poll.
     void setProgressWindow(QString title, std::function<ProgressReport()> report);
 
+    // The work shares nothing with a window, so the job may give it up (see above):
+    // graceMs after Stop, and at destruction. gaveUp runs on the interface thread.
+    void allowGivingUp(int graceMs = kStopGraceMs, std::function<void()> gaveUp = {});
+    // With allowGivingUp: a run not ended deadlineMs after its start is given up
+    // (0: no deadline). Applies to the runs started after.
+    void setDeadline(int deadlineMs) { deadlineMs_ = deadlineMs; }
+    // Lets a running work go at once (a new read replaces it): no done, no gaveUp.
+    void abandon();
+
     // Starts the work; false when a job runs already.
     bool start(std::function<void(JobContext&)> work, std::function<void()> done = {});
-    void cancel() { cancel_.cancel(); }
-    bool cancelled() const { return cancel_.cancelled(); }
+    // Sets the token the work checks; a job that may be given up says "Stopping..."
+    // and gives its worker the grace time to return.
+    void cancel();
+    bool cancelled() const;
     bool running() const { return running_; }
+    // The last run was given up (Stop past the grace, or the deadline).
+    bool gaveUp() const { return gaveUp_; }
     // Blocks until the work ended and runs `done` now (tests, a new read replacing
     // the old one). Only for work that never asks: a question would wait for this
     // thread.
@@ -95,13 +121,20 @@ private:
     friend class JobContext;
     void tick();
     void finish(uint64_t generation);
+    void giveUp(bool notify);
+    void detachRun();
     void showQuestion(const MessageRequest& request, uint64_t id);
     void answer(uint64_t id, QMessageBox::StandardButton button);
     QWidget* frontWindow() const;
 
     QPointer<QWidget> owner_;
-    CancelToken cancel_;
+    std::shared_ptr<JobRun> run_;
     std::thread worker_;
+    int graceMs_ = -1;  // < 0: never given up
+    int deadlineMs_ = 0;
+    bool gaveUp_ = false;
+    std::function<void()> gaveUpHandler_;
+    QTimer graceTimer_, deadlineTimer_;
     bool running_ = false;
     uint64_t generation_ = 0;
     std::function<void()> done_;
@@ -114,12 +147,6 @@ private:
     QLabel* progressLabel_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
 
-    // The question the worker waits on; guarded by mutex_.
-    std::mutex mutex_;
-    std::condition_variable answered_;
-    uint64_t questionId_ = 0;
-    std::optional<QMessageBox::StandardButton> answer_;
-    bool abandoned_ = false;
     QPointer<QMessageBox> question_;
 };
 

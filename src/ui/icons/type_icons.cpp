@@ -11,18 +11,10 @@ namespace arbel::ui {
 
 namespace {
 
-bool endsWithDesktop(const std::string& path) {
-    static constexpr std::string_view kSuffix = ".desktop";
-    if (path.size() < kSuffix.size()) return false;
-    for (size_t i = 0; i < kSuffix.size(); ++i) {
-        char c = path[path.size() - kSuffix.size() + i];
-        if ((c >= 'A' && c <= 'Z' ? c + 32 : c) != kSuffix[i]) return false;
-    }
-    return true;
-}
-
-QString nameOf(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(baseName(path)));
+QString nameOf(std::string_view path) {
+    std::size_t slash = path.rfind('/');
+    if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
+    return QFile::decodeName(QByteArray(path.data(), qsizetype(path.size())));
 }
 
 QIcon styleIcon(int which) {
@@ -69,23 +61,18 @@ QIcon TypeIconCache::volume(DriveType type) {
     }
 }
 
-QString TypeIconCache::cacheKey(const std::string& path, const QString& contentType, bool executable) {
-    if (endsWithDesktop(path) || contentType == "application/x-desktop") return {};
-    if (executable) return {};
+QString TypeIconCache::cacheKey(std::string_view name, const QString& contentType, bool program) {
+    if (lists::isDesktopEntryName(name) || contentType == "application/x-desktop") return {};
+    if (program) return {};
     if (!contentType.isEmpty()) return contentType;
-    return QMimeDatabase().mimeTypeForFile(nameOf(path), QMimeDatabase::MatchExtension).name();
+    return QMimeDatabase().mimeTypeForFile(nameOf(name), QMimeDatabase::MatchExtension).name();
 }
 
-QString TypeIconCache::desktopEntryIcon(const std::string& path) {
-    return QString::fromStdString(arbel::lists::desktopEntryIcon(path));
-}
-
-QIcon TypeIconCache::file(const std::string& path, const QString& contentType) {
-    bool executable = isExecutableFile(path);
-    QString key = cacheKey(path, contentType, executable);
+QIcon TypeIconCache::file(std::string_view name, bool program, const QString& own,
+                          const QString& contentType) {
+    QString key = cacheKey(name, contentType, program);
     if (key.isEmpty()) {
-        if (executable) return themed("application-x-executable", "system-run", QStyle::SP_FileIcon);
-        QString own = desktopEntryIcon(path);
+        if (program) return themed("application-x-executable", "system-run", QStyle::SP_FileIcon);
         if (own.startsWith('/')) {
             QIcon icon(own);
             if (!icon.isNull()) return icon;
@@ -106,8 +93,8 @@ QIcon TypeIconCache::file(const std::string& path, const QString& contentType) {
 QIcon iconForFolder(bool open) {
     return TypeIconCache::instance().folder(open);
 }
-QIcon iconForFile(const std::string& path, const QString& contentType) {
-    return TypeIconCache::instance().file(path, contentType);
+QIcon iconForFile(std::string_view name, bool program, const QString& ownIcon, const QString& contentType) {
+    return TypeIconCache::instance().file(name, program, ownIcon, contentType);
 }
 QIcon iconForVolume(DriveType type) {
     return TypeIconCache::instance().volume(type);

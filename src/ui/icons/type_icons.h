@@ -2,13 +2,16 @@
 // The type icon cache: one icon per content type, asked of the icon theme once and
 // kept. Files whose icon depends on the file itself (a .desktop file names its own
 // icon; a program shows the program icon whatever its name says) are never cached
-// by type. Folders have one icon closed and one open. Without an icon theme the
+// by type. Nothing here touches the file system: whether a file is a program and
+// which icon a Desktop Entry names come from the folder read, so painting a list
+// never waits on a slow mount. Folders have one icon closed and one open. Without an icon theme the
 // style's file and folder icons stand in, so no entry is ever blank.
 
 #include <QHash>
 #include <QIcon>
 #include <QString>
 #include <string>
+#include <string_view>
 
 #include "core/app/file_system.h"
 
@@ -16,9 +19,11 @@ namespace arbel::ui {
 
 // Icon of a folder; open = the selected (open) variant.
 QIcon iconForFolder(bool open = false);
-// Icon of a file. path: its full path (bytes); contentType: its MIME type when the
-// caller already knows it, else it is guessed from the name alone (no reading).
-QIcon iconForFile(const std::string& path, const QString& contentType = {});
+// Icon of a file. name: its name or path (bytes); program: a regular file with an
+// execute bit; ownIcon: the Icon= value of a Desktop Entry file, as the read found
+// it; contentType: its MIME type when known, else guessed from the name alone.
+QIcon iconForFile(std::string_view name, bool program = false, const QString& ownIcon = {},
+                  const QString& contentType = {});
 // Icon of a volume node, by its kind.
 QIcon iconForVolume(DriveType type);
 
@@ -27,14 +32,12 @@ public:
     static TypeIconCache& instance();
 
     QIcon folder(bool open);
-    QIcon file(const std::string& path, const QString& contentType);
+    QIcon file(std::string_view name, bool program, const QString& ownIcon, const QString& contentType);
     QIcon volume(DriveType type);
 
     // The key under which a file's icon is cached; empty when the icon belongs to the
     // file itself and must be looked up every time.
-    static QString cacheKey(const std::string& path, const QString& contentType, bool executable);
-    // The Icon= value of a Desktop Entry file (first [Desktop Entry] group), or empty.
-    static QString desktopEntryIcon(const std::string& path);
+    static QString cacheKey(std::string_view name, const QString& contentType, bool program);
 
     int cachedTypes() const { return int(byType_.size()); }
     void clear();

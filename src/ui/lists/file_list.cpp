@@ -45,9 +45,10 @@ lists::Cell cellOfColumn(int column) {
 }
 
 // Icons by content type through the program's type icon cache; a link gets
-// the icon of what it points to.
-QIcon typeIcon(const lists::FileEntry& e, const std::string& path) {
-    return e.isFolder() ? iconForFolder() : iconForFile(path);
+// the icon of what it points to (the read's status followed it).
+QIcon typeIcon(const lists::FileEntry& e, std::string_view name, std::string_view ownIcon) {
+    if (e.isFolder()) return iconForFolder();
+    return iconForFile(name, e.isProgram(), ui::displayName(ownIcon));
 }
 
 }  // namespace
@@ -58,13 +59,21 @@ QString displayName(std::string_view bytes) {
 
 TFileList::TFileList(QObject* parent)
     : QAbstractTableModel(parent), format_(systemFormat()), icons_(typeIcon) {
+    // The read holds only its job record: one stuck on a dead mount is left behind
+    // (a new read, closing the window) instead of holding up the interface.
+    reader_.allowGivingUp(kStopGraceMs, [this] {
+        // Stopped and stuck: the list ends as read so far (empty), as a stopped read does.
+        job_.reset();
+        emit readProgress(core_.size());
+        emit readFinished(true);
+    });
     reader_.setPoll([this] {
         if (job_) emit readProgress(job_->seen.load());
     });
 }
 
-// The reader's destructor stops a running read and waits for it; its end is not
-// delivered to a list that is going away.
+// The reader's destructor stops a running read and waits a moment for it; its end
+// is not delivered to a list that is going away.
 TFileList::~TFileList() = default;
 
 void TFileList::setIconSource(IconSource source) {
@@ -107,7 +116,7 @@ QVariant TFileList::data(const QModelIndex& index, int role) const {
             return QString::fromStdString(core_.cell(row, cellOfColumn(index.column()), format_));
         case Qt::DecorationRole:
             if (index.column() != ColName) return {};
-            return icons_(e, core_.fullPath(row));
+            return icons_(e, core_.name(row), core_.listing().ownIcon(e));
         case Qt::TextAlignmentRole:
             return index.column() == ColSize ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                              : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
@@ -161,9 +170,9 @@ void TFileList::rereadNow() {
 }
 
 void TFileList::rereadAsync() {
-    // One read at a time: a running one is told to stop and ends within an entry.
-    cancel();
-    waitForRead();
+    // One read at a time: a running one is told to stop and left to end alone (it
+    // may be stuck in a call on a dead mount); its outcome is never adopted.
+    reader_.abandon();
     auto job = std::make_shared<Job>();
     job->generation = ++generation_;
     job->request = core_.readRequest();

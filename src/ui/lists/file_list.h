@@ -42,8 +42,11 @@ public:
     explicit TFileList(QObject* parent = nullptr);
     ~TFileList() override;
 
-    // Icons of entries; the default asks the type icon cache.
-    using IconSource = std::function<QIcon(const lists::FileEntry&, const std::string& fullPath)>;
+    // Icons of entries; the default asks the type icon cache. A source gets only
+    // what the folder read found (the entry, its name, a Desktop Entry's own icon):
+    // painting must not ask the file system.
+    using IconSource =
+        std::function<QIcon(const lists::FileEntry&, std::string_view name, std::string_view ownIcon)>;
     void setIconSource(IconSource source);
 
     int rowCount(const QModelIndex& parent = {}) const override;

@@ -118,6 +118,19 @@ BackgroundJob* runFileOperation(QObject* parent, QWidget* owner, std::unique_ptr
     auto result = std::make_shared<ops::OperationResult>();
     if (options.showProgress)
         background->setProgressWindow(options.title, [shared] { return reportOf(shared->progress()); });
+    auto finished = std::make_shared<std::function<void(const ops::OperationResult&)>>(std::move(done));
+    // The worker holds only what it shares: one stuck in a call on a dead mount is
+    // left to end alone after Stop (it still keeps the temporary-file rules when the
+    // call returns) and the dialog hears that the job was stopped.
+    background->allowGivingUp(
+        kStopGraceMs, [background, finished, op = shared->operation(), target = shared->targetFolder()] {
+            ops::OperationResult stopped;
+            stopped.operation = op;
+            stopped.targetFolder = target;
+            stopped.aborted = true;
+            (*finished)(stopped);
+            background->deleteLater();
+        });
     background->start(
         [shared, result](JobContext& context) {
             // Planning walks the sources: on the worker too, so a big tree or a slow
@@ -125,8 +138,8 @@ BackgroundJob* runFileOperation(QObject* parent, QWidget* owner, std::unique_ptr
             UiQuestions questions(context);
             *result = shared->run(questions, context.cancelToken());
         },
-        [background, result, done = std::move(done)] {
-            done(*result);
+        [background, result, finished] {
+            (*finished)(*result);
             background->deleteLater();
         });
     return background;

@@ -1,9 +1,12 @@
 #pragma once
 // Runs one search on a background job and hands its results to the interface
 // thread in batches, so the search window stays usable and fills while the
-// finder walks. stop() takes effect within one folder entry or one file block.
+// finder walks. stop() takes effect within one folder entry or one file block; a
+// finder stuck in a call on a dead mount is given up after a moment (finished
+// comes then, with what was found so far) and left to end alone.
 
 #include <QObject>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -18,7 +21,7 @@ class FindJob : public QObject {
     Q_OBJECT
 public:
     explicit FindJob(QObject* parent = nullptr);
-    ~FindJob() override;  // stops a running search and waits for it
+    ~FindJob() override;  // stops a running search and waits a moment for it
 
     // Starts a search; false when one is running already.
     bool start(const search::FindRequest& request, const std::string& folder);
@@ -38,10 +41,14 @@ signals:
     void finished(bool completed);
 
 private:
+    // What the finder hands over; shared with it, so a finder given up may outlive this.
+    struct Found {
+        std::mutex mu;
+        std::vector<FindResultRow> rows;
+        std::string folder;
+    };
+    std::shared_ptr<Found> found_ = std::make_shared<Found>();
     BackgroundJob job_;
-    std::mutex mu_;
-    std::vector<FindResultRow> rows_;
-    std::string folder_;
 };
 
 }  // namespace arbel::ui

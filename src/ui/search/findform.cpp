@@ -409,9 +409,16 @@ void Tfindform::searchDone(bool) {
     emit searchFinished();
 }
 
+void Tfindform::stopSearch() {
+    if (!searching()) return;
+    job_->stop();
+    // Taken at once; the finder may need a moment to come back from the disk.
+    stb->showMessage(QStringLiteral("Stopping\u2026"));
+}
+
 void Tfindform::Button2Click() {
     if (searching()) {
-        job_->stop();
+        stopSearch();
         return;
     }
     close();
@@ -429,7 +436,7 @@ void Tfindform::closeEvent(QCloseEvent* event) {
 void Tfindform::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Escape:
-            if (searching()) job_->stop();
+            stopSearch();
             event->accept();
             return;
         case Qt::Key_Return:

@@ -96,6 +96,7 @@ public:
 public slots:
     void Button1Click();  // Search
     void Button2Click();  // Close, or Stop during a search
+    void stopSearch();    // Stop and Escape: taken at once, "Stopping…" until the finder is back
     void combo1Change(int index);
     void DirectoryListBox1Change();
     void ListBox1DblClick();

@@ -1,5 +1,8 @@
 #include "ui/tree/dir_tree_model.h"
 
+#include <QPalette>
+
+#include "ui/app/background_job.h"
 #include "ui/app/scope_guards.h"
 #include "ui/icons/type_icons.h"
 
@@ -16,6 +19,20 @@ tree::TreeNode* pointerOf(const QModelIndex& index) {
 
 }  // namespace
 
+struct DirTreeModel::Expansion {
+    QPersistentModelIndex index;
+    tree::ExpansionQuery query;
+    std::shared_ptr<tree::ExpansionRead> read = std::make_shared<tree::ExpansionRead>();
+    BackgroundJob* job = nullptr;  // a child of the model: it goes with the model at the latest
+};
+
+QString DirTreeModel::readingText() {
+    return QStringLiteral("reading\u2026");
+}
+QString DirTreeModel::unreadableText() {
+    return QStringLiteral("(unreadable)");
+}
+
 DirTreeModel::DirTreeModel(tree::TDirTree& tree, QObject* parent) : QAbstractItemModel(parent), tree_(tree) {
     // Closed folder normally, the open folder while selected.
     folderIcon_ = iconForFolder(false);
@@ -26,6 +43,9 @@ DirTreeModel::DirTreeModel(tree::TDirTree& tree, QObject* parent) : QAbstractIte
 }
 
 DirTreeModel::~DirTreeModel() {
+    // The jobs are children of the model: one reading stuck on a dead mount is left to
+    // finish alone (each waits a moment), and its end is never delivered.
+    expanding_.clear();
     tree_.setObserver(nullptr);
 }
 
@@ -88,7 +108,13 @@ QVariant DirTreeModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     if (isPlaceholder(index)) {
         if (role == IsPlaceholderRole) return true;
-        if (role == Qt::DisplayRole) return QString();
+        if (role == Qt::DisplayRole) {
+            const quintptr key = index.internalId() & ~kPlaceholderBit;
+            if (expanding_.count(key)) return readingText();
+            if (unreadable_.contains(key)) return unreadableText();
+            return QString();
+        }
+        if (role == Qt::ForegroundRole) return QPalette().brush(QPalette::Disabled, QPalette::Text);
         return {};
     }
     tree::TreeNode* node = pointerOf(index);
@@ -125,7 +151,68 @@ Qt::ItemFlags DirTreeModel::flags(const QModelIndex& index) const {
 
 bool DirTreeModel::canFetchMore(const QModelIndex& parent) const {
     tree::TreeNode* node = nodeOf(parent);
-    return node && tree_.needsExpandWork(node);
+    if (!node || !tree_.needsExpandWork(node)) return false;
+    const quintptr key = reinterpret_cast<quintptr>(node);
+    return !expanding_.count(key) && !unreadable_.contains(key);
+}
+
+bool DirTreeModel::isUnreadable(const QModelIndex& index) const {
+    tree::TreeNode* node = nodeOf(index);
+    return node && unreadable_.contains(reinterpret_cast<quintptr>(node));
+}
+
+void DirTreeModel::forgetUnreadable(const QModelIndex& index) {
+    tree::TreeNode* node = nodeOf(index);
+    if (node && unreadable_.remove(reinterpret_cast<quintptr>(node))) placeholderChanged(index);
+}
+
+void DirTreeModel::placeholderChanged(const QModelIndex& parent) {
+    tree::TreeNode* node = nodeOf(parent);
+    if (!node || !node->hasPlaceholder()) return;
+    QModelIndex row = index(0, 0, parent);
+    emit dataChanged(row, row, {Qt::DisplayRole});
+}
+
+void DirTreeModel::startExpansion(tree::TreeNode* node, const QPersistentModelIndex& index) {
+    const quintptr key = reinterpret_cast<quintptr>(node);
+    auto query = tree_.expansionQuery(node);
+    if (!query) {
+        // Hooks run on this thread: read in place.
+        WaitCursor wait;
+        tree_.expandNode(node);
+        return;
+    }
+    auto e = std::make_unique<Expansion>();
+    e->index = index;
+    e->query = std::move(*query);
+    e->job = new BackgroundJob(this);
+    e->job->allowGivingUp(kStopGraceMs, [this, key] { endExpansion(key, true); });
+    e->job->setDeadline(expandDeadlineMs_);
+    Expansion& x = *e;
+    expanding_[key] = std::move(e);
+    unreadable_.remove(key);
+    // The worker owns copies only: the query and the answer it fills.
+    x.job->start([query = x.query, read = x.read](
+                     JobContext& context) { *read = tree::readExpansion(query, &context.cancelToken()); },
+                 [this, key] { endExpansion(key, false); });
+    placeholderChanged(index);
+}
+
+void DirTreeModel::endExpansion(quintptr key, bool timedOut) {
+    auto it = expanding_.find(key);
+    if (it == expanding_.end()) return;
+    std::unique_ptr<Expansion> e = std::move(it->second);
+    expanding_.erase(it);
+    // Its own job runs this: it goes once the call is over.
+    e->job->deleteLater();
+    tree::TreeNode* node = nodeOf(e->index);
+    if (!node || reinterpret_cast<quintptr>(node) != key) return;  // the node went away
+    if (timedOut) {
+        unreadable_.insert(key);
+        placeholderChanged(e->index);
+        return;
+    }
+    if (!tree_.applyExpansion(node, e->query, std::move(*e->read))) placeholderChanged(e->index);
 }
 
 void DirTreeModel::fetchMore(const QModelIndex& parent) {
@@ -142,9 +229,8 @@ void DirTreeModel::fetchMore(const QModelIndex& parent) {
         [this, key, p = QPersistentModelIndex(parent)] {
             pendingFetch_.remove(key);
             tree::TreeNode* n = nodeOf(p);
-            if (!n || !tree_.needsExpandWork(n)) return;
-            WaitCursor wait;
-            tree_.expandNode(n);
+            if (!n || !canFetchMore(p)) return;
+            startExpansion(n, p);
         },
         Qt::QueuedConnection);
 }
@@ -154,6 +240,7 @@ void DirTreeModel::fetchMore(const QModelIndex& parent) {
 void DirTreeModel::Bridge::beginReset() {
     ++m_.changing_;
     m_.pendingFetch_.clear();
+    m_.unreadable_.clear();
     m_.beginResetModel();
 }
 void DirTreeModel::Bridge::endReset() {
@@ -172,6 +259,8 @@ void DirTreeModel::Bridge::endInsertRows() {
 
 void DirTreeModel::Bridge::beginRemoveRows(tree::TreeNode* parent, int first, int last) {
     ++m_.changing_;
+    // Marks are kept by node address; a removed node's must not pass to a new one there.
+    m_.unreadable_.clear();
     m_.beginRemoveRows(m_.indexOf(parent), first, last);
 }
 void DirTreeModel::Bridge::endRemoveRows() {

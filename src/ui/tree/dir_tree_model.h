@@ -4,10 +4,19 @@
 // placeholder row (an index tagged on its parent's pointer), so views show the expand
 // button; expanding fetches through the core (read the folder, check each child).
 // Core notifications become the model's row signals one for one.
+//
+// The reading of an expansion runs on a worker with a deadline: meanwhile the
+// placeholder row says "reading…" and the tree answers keys and clicks; the children
+// replace it when they come. A folder that does not answer in time shows as
+// unreadable (nothing closes); collapsing it lets the next expansion try again. An
+// answer for a node that went away or changed meanwhile is dropped.
 
 #include <QAbstractItemModel>
 #include <QIcon>
+#include <QPersistentModelIndex>
 #include <QSet>
+#include <map>
+#include <memory>
 
 #include "core/tree/dir_tree.h"
 
@@ -46,6 +55,17 @@ public:
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
 
+    // How long an expansion may read before its folder shows as unreadable.
+    void setExpandDeadline(int ms) { expandDeadlineMs_ = ms; }
+    int expandDeadline() const { return expandDeadlineMs_; }
+    // Expansions whose reading still runs.
+    int pendingExpansions() const { return int(expanding_.size()); }
+    bool isUnreadable(const QModelIndex& index) const;
+    // The view collapsed the node: an unreadable mark goes, so expanding retries.
+    void forgetUnreadable(const QModelIndex& index);
+    static QString readingText();
+    static QString unreadableText();
+
     // Text shown for a node: names with bytes that are not UTF-8 show replacement
     // characters; the bytes themselves stay in PathRole.
     static QString displayText(const std::string& bytes);
@@ -77,8 +97,16 @@ private:
         DirTreeModel& m_;
     };
 
+    struct Expansion;
+    void startExpansion(tree::TreeNode* node, const QPersistentModelIndex& index);
+    void endExpansion(quintptr key, bool timedOut);
+    void placeholderChanged(const QModelIndex& parent);
+
     tree::TDirTree& tree_;
     Bridge bridge_{*this};
+    int expandDeadlineMs_ = 3000;
+    std::map<quintptr, std::unique_ptr<Expansion>> expanding_;
+    QSet<quintptr> unreadable_;
     QIcon folderIcon_;
     QModelIndexList reorderSaved_;
     QSet<quintptr> pendingFetch_;  // nodes whose reading is queued

@@ -34,6 +34,7 @@ DirTreeView::DirTreeView(DirTreeModel* model, QWidget* parent) : FileItemView(pa
         if (!syncing_) core().setExpanded(model_->nodeOf(index), true);
     });
     connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
+        model_->forgetUnreadable(index);
         if (!syncing_) core().setExpanded(model_->nodeOf(index), false);
     });
 }

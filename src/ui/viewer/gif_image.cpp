@@ -17,13 +17,17 @@ Status TGIFImage::setFileName(const std::string& path) {
         clear();
         return img.error();
     }
+    setImage(path, std::make_shared<viewer::GifImage>(std::move(*img)));
+    return {};
+}
+
+void TGIFImage::setImage(const std::string& path, std::shared_ptr<viewer::GifImage> image) {
     fileName_ = path;
-    player_.setImage(std::make_shared<viewer::GifImage>(std::move(*img)));
+    player_.setImage(std::move(image));
     if (autoSize_) resize(player_.width(), player_.height());
     updateGeometry();
     schedule();
     update();
-    return {};
 }
 
 void TGIFImage::clear() {

@@ -21,6 +21,8 @@ public:
     // Loads the file (empty: nothing is loaded and nothing changes). A file that is
     // not a GIF or is damaged empties the control and gives the error.
     Status setFileName(const std::string& path);
+    // Shows a GIF decoded elsewhere (off the interface thread) as the file `path`.
+    void setImage(const std::string& path, std::shared_ptr<viewer::GifImage> image);
     const std::string& fileName() const { return fileName_; }
     void clear();
 

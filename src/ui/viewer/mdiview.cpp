@@ -1,8 +1,6 @@
 #include "ui/viewer/mdiview.h"
 
-#include <QBuffer>
 #include <QContextMenuEvent>
-#include <QImageReader>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
@@ -11,14 +9,13 @@
 
 #include "core/app/file_system.h"
 #include "core/config/settings.h"
-#include "core/viewer/file_bytes.h"
-#include "core/viewer/jpeg.h"
 #include "core/viewer/viewer_rules.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
 #include "ui/viewer/gif_image.h"
 #include "ui/viewer/plus_memo.h"
+#include "ui/viewer/viewer_load.h"
 
 namespace arbel::ui {
 
@@ -36,6 +33,8 @@ QString sizeText(int w, int h) {
 }  // namespace
 
 Tmdiview::Tmdiview(Tmdimain& frame, bool autoViewer) : ChildWindow(frame, app::ActiveKind::Viewer) {
+    // The load holds only its path and its result: one stuck on a dead mount is left.
+    loader_.allowGivingUp();
     auto* body = new QWidget;
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -148,72 +147,54 @@ void Tmdiview::fail(const std::string& path, const Error& error) {
     showMessage(this, displayPath(viewer::cannotShowMessage(path, error)), QMessageBox::Warning);
 }
 
+QString Tmdiview::loadingText() {
+    return QStringLiteral("loading\u2026");
+}
+
 void Tmdiview::viewit() {
     app::AppState& st = frame().state();
     const std::string path = st.viewerFile;  // kept as it is: case matters here
     st.viewerFile.clear();
     setShownPath(path);
+    loader_.abandon();  // a newer file: what the older one decodes is thrown away
     resetViews();
     if (path.empty()) return;  // the auto viewer with no file
+    viewpan->setText(loadingText());
+    auto loaded = std::make_shared<ViewerLoad>();
+    loader_.start([path, loaded](JobContext&) { *loaded = loadForViewing(path); },
+                  [this, path, loaded] { showLoaded(path, *loaded); });
+}
 
-    auto kind = viewer::chooseViewKindForFile(path);
-    if (!kind) return fail(path, kind.error());
+void Tmdiview::showLoaded(const std::string& path, ViewerLoad& loaded) {
+    if (loaded.error) return fail(path, *loaded.error);
     QString size;
-    switch (*kind) {
+    switch (loaded.kind) {
         case ViewKind::Bitmap:
-        case ViewKind::Icon: {
-            auto bytes = viewer::readPictureFile(path);
-            if (!bytes) return fail(path, bytes.error());
-            QByteArray data(reinterpret_cast<const char*>(bytes->data()), qsizetype(bytes->size()));
-            QBuffer buffer(&data);
-            QImageReader reader(&buffer, *kind == ViewKind::Icon ? "ico" : "bmp");
-            reader.setDecideFormatFromContent(true);
-            reader.setAllocationLimit(512);
-            QImage img = reader.read();
-            if (img.isNull()) return fail(path, Error{path, 0, reader.errorString().toStdString()});
-            showPicture(img, Image1);
-            size = sizeText(img.width(), img.height());
+        case ViewKind::Icon:
+        case ViewKind::Metafile:
+            showPicture(loaded.picture, Image1);
+            size = sizeText(loaded.picture.width(), loaded.picture.height());
             break;
-        }
-        case ViewKind::Metafile: {
-            if (!QImageReader::supportedImageFormats().contains("wmf"))
-                return fail(path, Error{path, 0, viewer::kNoMetafileReader});
-            QImageReader reader(displayPath(path));
-            QImage img = reader.read();
-            if (img.isNull()) return fail(path, Error{path, 0, reader.errorString().toStdString()});
-            showPicture(img, Image1);
-            size = sizeText(img.width(), img.height());
-            break;
-        }
-        case ViewKind::Gif: {
+        case ViewKind::Gif:
             GIFImage1->setSpeed(int(config::get(frame().config(), config::keys::GifSpeed)));
-            Status s = GIFImage1->setFileName(path);
-            if (!s) return fail(path, s.error());
+            GIFImage1->setImage(path, std::move(loaded.gif));
             GIFImage1->show();
             GIFImage1->setAnimate(true);
             size = sizeText(GIFImage1->pictureWidth(), GIFImage1->pictureHeight());
             break;
-        }
-        case ViewKind::Jpeg: {
-            auto pic = viewer::loadJpeg(path);
-            if (!pic) return fail(path, pic.error());
-            QImage img(reinterpret_cast<const uchar*>(pic->pixels.data()), pic->width, pic->height,
-                       pic->width * 4, QImage::Format_RGB32);
-            showPicture(img.copy(), JPEGImage1);
-            size = sizeText(pic->width, pic->height);
+        case ViewKind::Jpeg:
+            showPicture(loaded.picture, JPEGImage1);
+            size = sizeText(loaded.picture.width(), loaded.picture.height());
             break;
-        }
-        case ViewKind::Text: {
-            Status s = richedit1->loadFile(path);
-            if (!s) return fail(path, s.error());
+        case ViewKind::Text:
+            richedit1->showDocument(std::move(loaded.text));
             ScrollBox1->hide();
             richedit1->show();
             break;
-        }
         case ViewKind::None:
             break;
     }
-    shown_ = *kind;
+    shown_ = loaded.kind;
     viewpan->setText(displayPath(viewer::infoLine(path, size.toStdString())));
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/viewer/view_mode.h"
+#include "ui/app/background_job.h"
 #include "ui/app/child_window.h"
 
 class QAction;
@@ -19,6 +20,7 @@ namespace arbel::ui {
 
 class TGIFImage;
 class TPlusMemo;
+struct ViewerLoad;
 
 class Tmdiview : public ChildWindow {
     Q_OBJECT
@@ -28,10 +30,16 @@ public:
     ~Tmdiview() override;
 
     // Loads state().viewerFile (empty: the auto viewer shows nothing) and clears it.
+    // Reading and decoding run on a worker ("loading…" meanwhile); a newer file
+    // replaces an older one still loading, whose result is thrown away.
     void viewit();
 
     // What is shown (None after a failure or an empty auto view).
     viewer::ViewKind shownKind() const { return shown_; }
+    bool loading() const { return loader_.running(); }
+    // Waits for the file being loaded and shows it (tests).
+    void waitForLoad() { loader_.wait(); }
+    static QString loadingText();
     QString infoText() const;
     TPlusMemo* textView() const { return richedit1; }
     TGIFImage* gifView() const { return GIFImage1; }
@@ -53,6 +61,7 @@ public:
 private:
     void showPicture(const QImage& image, QLabel* target);
     void fail(const std::string& path, const Error& error);
+    void showLoaded(const std::string& path, ViewerLoad& loaded);
     void resetViews();
     void popupAt(QPoint globalPos);
 
@@ -71,6 +80,7 @@ private:
     QAction* Normal1 = nullptr;
     QAction* Hex1 = nullptr;
     viewer::ViewKind shown_ = viewer::ViewKind::None;
+    BackgroundJob loader_;  // last: it goes first, before the views its end would fill
 };
 
 // Opens a viewer window on one file (File Viewer, a double click): ViewerFile and

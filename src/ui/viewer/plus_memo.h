@@ -24,6 +24,11 @@ public:
     // Opens a file as text (LoadFromStream); on failure the display is empty.
     Status loadFile(const std::string& path);
     void loadBytes(std::string bytes);
+    // Shows a document opened elsewhere (off the interface thread).
+    void showDocument(std::unique_ptr<viewer::TextDocument> doc) {
+        clear();
+        attach(std::move(doc));
+    }
     void clear();
     bool hasDocument() const { return doc_ != nullptr; }
     viewer::TextDocument* document() const { return doc_.get(); }

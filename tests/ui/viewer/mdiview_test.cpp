@@ -33,6 +33,7 @@
 #include "ui/lists/file_list_view.h"
 #include "ui/lists/file_window.h"
 #include "ui/lists/folder_windows.h"
+#include "ui/stall_watch.h"
 #include "ui/viewer/gif_image.h"
 #include "ui/viewer/mdiview.h"
 #include "ui/viewer/plus_memo.h"
@@ -165,6 +166,7 @@ private slots:
         frame->actions().action(FrameAction::FileViewer)->trigger();
         auto* single = qobject_cast<Tmdiview*>(frame->activeChild());
         QVERIFY(single && single != autoView);
+        single->waitForLoad();
         QCOMPARE(single->windowTitle(), displayPath(*tmp_ / "files/c.jpeg"));
         QCOMPARE(int(single->shownKind()), int(ViewKind::Jpeg));
         autoView->close();
@@ -182,6 +184,7 @@ private slots:
         auto frame = makeFrame();
         Tmdiview* v = openFileViewer(*frame, path);
         QVERIFY(v);
+        v->waitForLoad();
         QCOMPARE(int(v->shownKind()), int(ViewKind::Text));
         QCOMPARE(v->windowTitle(), displayPath(path));
         TPlusMemo* memo = v->textView();
@@ -245,6 +248,7 @@ private slots:
         auto frame = makeFrame();
         Tmdiview* v = openFileViewer(*frame, path);
         QVERIFY(v);
+        v->waitForLoad();
         TGIFImage* gif = v->gifView();
         QCOMPARE(gif->speed(), 50);  // "gifspeed" missing: 50, every delay doubled
         QVERIFY(gif->timerActive());
@@ -268,6 +272,36 @@ private slots:
         QCOMPARE(shown, (QStringList{"Speed...", "Cancel"}));
     }
 
+    // A big picture decodes on a worker: the window keeps answering, says it is
+    // loading, and a newer file replaces the one still decoding.
+    void bigPicturesDecodeWithoutHoldingUpTheWindow() {
+        const std::string big = tmp_->writeFile("big.jpg", encodeJpeg(4000, 3000));
+        const std::string text = tmp_->writeFile("after.txt", "after\n");
+        auto frame = makeFrame();
+        arbel::test::StallWatch watch;
+        Tmdiview* v = openFileViewer(*frame, big);
+        QVERIFY(v);
+        QVERIFY(v->loading());
+        QCOMPARE(v->infoText(), Tmdiview::loadingText());
+        QTRY_VERIFY_WITH_TIMEOUT(!v->loading(), 20000);
+        QCOMPARE(int(v->shownKind()), int(ViewKind::Jpeg));
+        QCOMPARE(v->infoText(), QStringLiteral(" BIG.JPG  4000x3000"));
+        qInfo("12-megapixel JPEG in the viewer: longest stall %lld ms", watch.longest());
+        QVERIFY2(watch.longest() < arbel::test::kLongestStallMs, QByteArray::number(watch.longest()));
+
+        frame->state().viewerFile = big;
+        v->viewit();
+        QVERIFY(v->loading());
+        frame->state().viewerFile = text;
+        v->viewit();  // the selection moved on before the picture was ready
+        QTRY_VERIFY_WITH_TIMEOUT(!v->loading(), 20000);
+        QTest::qWait(200);
+        QCOMPARE(int(v->shownKind()), int(ViewKind::Text));
+        QCOMPARE(v->windowTitle(), displayPath(text));
+        QVERIFY(!v->jpegView()->isVisible());
+        QVERIFY(messages_.isEmpty());
+    }
+
     void unshowableFilesGiveAMessageAndHideEveryView() {
         auto frame = makeFrame();
         std::string jpeg = encodeJpeg(8, 8);
@@ -280,6 +314,7 @@ private slots:
 
         Tmdiview* v = openFileViewer(*frame, *tmp_ / "pic.bmp");
         QVERIFY(v);
+        v->waitForLoad();
         QCOMPARE(int(v->shownKind()), int(ViewKind::Bitmap));
         QCOMPARE(v->infoText(), QStringLiteral(" PIC.BMP  4x3"));
         QVERIFY(v->pictureView()->isVisible());
@@ -289,6 +324,7 @@ private slots:
         QVERIFY(icon.save(QString::fromStdString(*tmp_ / "app.ico"), "ICO"));
         frame->state().viewerFile = *tmp_ / "app.ico";
         v->viewit();
+        v->waitForLoad();
         QCOMPARE(int(v->shownKind()), int(ViewKind::Icon));
         QCOMPARE(v->infoText(), QStringLiteral(" APP.ICO  16x16"));
 
@@ -296,6 +332,7 @@ private slots:
             messages_.clear();
             frame->state().viewerFile = path;
             v->viewit();
+            v->waitForLoad();
             QCOMPARE(int(v->shownKind()), int(ViewKind::None));
             QCOMPARE(messages_.size(), 1);
             QVERIFY2(messages_.front().contains(displayPath(path)), qPrintable(messages_.front()));

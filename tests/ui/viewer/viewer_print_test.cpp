@@ -37,6 +37,7 @@ private:
     }
     Tmdiview* view(const std::string& path) {
         Tmdiview* v = openFileViewer(*frame_, path);
+        if (v) v->waitForLoad();
         if (v) frame_->activateChild(v);
         return v;
     }

@@ -1,0 +1,61 @@
+#pragma once
+// A small FUSE file system served by the test process itself, whose calls can be
+// made to block on demand: what a dead network mount does to a program. Mounted on
+// a temporary folder (needs /dev/fuse and root, as CI has).
+//
+// Its tree:   /slow/            folder; everything below it is what stalls
+//             /slow/a/x/        folders
+//             /slow/b/
+//             /slow/notes.txt   "hello\n"
+//             /slow/tool        a program (mode 0755)
+// The root itself never stalls, so the mount can always be looked at and taken down.
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace arbel::test {
+
+class StallFs {
+public:
+    // Why no StallFs can be mounted here, or empty when one can.
+    static std::string unavailableReason();
+
+    explicit StallFs(std::string mountPoint);
+    ~StallFs();  // releases every stalled call, then unmounts
+    StallFs(const StallFs&) = delete;
+    StallFs& operator=(const StallFs&) = delete;
+
+    bool mounted() const { return mounted_; }
+    const std::string& path() const { return mountPoint_; }
+    std::string slow() const { return mountPoint_ + "/slow"; }
+
+    // From now on every getattr, readdir, open, read and statfs below /slow waits
+    // `how_long` (or until release) before it answers.
+    void stall(std::chrono::milliseconds howLong);
+    // Answers every waiting call now; calls answer at once again.
+    void release();
+    // Calls below /slow the file system received, and how many are waiting now.
+    int calls() const { return calls_.load(); }
+    int waiting() const { return waiting_.load(); }
+    void resetCalls() { calls_ = 0; }
+
+    // For the file system's own callbacks.
+    void enter(const char* path);
+
+private:
+    std::string mountPoint_;
+    bool mounted_ = false;
+    void* fuse_ = nullptr;
+    std::thread loop_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::chrono::milliseconds stall_{0};
+    uint64_t epoch_ = 0;
+    std::atomic<int> calls_{0}, waiting_{0};
+};
+
+}  // namespace arbel::test
