@@ -18,9 +18,12 @@
 
 #include "support/temp_dir.h"
 #include "ui/app/message_box.h"
+#include "ui/frame/frame_actions.h"
+#include "ui/frame/frame_toolbar.h"
 #include "ui/frame/mdimain.h"
 #include "ui/lists/file_window.h"
 #include "ui/lists/folder_windows.h"
+#include "ui/ops/attrib.h"
 #include "ui/ops/checksum_section.h"
 #include "ui/ops/properties_window.h"
 
@@ -127,6 +130,41 @@ private slots:
         PropertiesWindow* gone = openOn(*tmp_ / "absent");
         QVERIFY(gone);
         QVERIFY(gone->errorLabel->text().contains(QStringLiteral("No such file or directory")));
+    }
+
+    // The frame's ways in: Ctrl+Shift+A and a right click on the Attributes
+    // button give the one selected entry's window; Change Attributes opens the
+    // dialog, never a properties window.
+    void reachedFromTheFrame() {
+        tmp_->writeFile("f/only.txt", "o");
+        tmp_->writeFile("f/other.txt", "x");
+        auto* list = dynamic_cast<FileWindow*>(openFolderWindow(*frame_, *tmp_ / "f"));
+        QVERIFY(list);
+        QTRY_VERIFY(!list->reading());
+        list->selectNames({"only.txt"});
+        frame_->activateChild(list);
+        frame_->actions().action(FrameAction::Properties)->trigger();
+        PropertiesWindow* w = frame_->findChild<PropertiesWindow*>();
+        QVERIFY(w);
+        QCOMPARE(w->path(), *tmp_ / "f/only.txt");
+        w->close();
+        QTRY_VERIFY(!frame_->findChild<PropertiesWindow*>());
+
+        emit frame_->toolBar()->attribbut->rightClicked();
+        QVERIFY(frame_->findChild<PropertiesWindow*>());
+        frame_->findChild<PropertiesWindow*>()->close();
+        QTRY_VERIFY(!frame_->findChild<PropertiesWindow*>());
+
+        // Two entries: no single item, no window.
+        list->selectNames({"only.txt", "other.txt"});
+        frame_->actions().action(FrameAction::Properties)->trigger();
+        QVERIFY(!frame_->findChild<PropertiesWindow*>());
+        frame_->actions().action(FrameAction::ChangeAttributes)->trigger();
+        auto* d = qobject_cast<Tattrib*>(frame_->openDialog(app::DialogTag::Attrib));
+        QVERIFY(d);
+        QCOMPARE(d->view().items.size(), size_t(2));
+        d->close();
+        QTRY_COMPARE(frame_->state().activeDialog, app::DialogTag::None);
     }
 
     // A box changes the bit on disk at once; the folder's windows reread.
