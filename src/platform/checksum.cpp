@@ -28,8 +28,9 @@ struct Fd {
     }
 };
 
-// Large enough that the per-call cost vanishes, small enough to stay in cache.
-constexpr std::size_t kBlock = 1 << 20;
+// Large enough that the per-call cost vanishes, small enough that the block
+// just copied in is still in the core's own cache when the hash reads it.
+constexpr std::size_t kBlock = 128 << 10;
 
 }  // namespace
 

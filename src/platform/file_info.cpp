@@ -71,6 +71,10 @@ std::string groupName(gid_t gid) {
     return std::to_string(gid);
 }
 
+uid_t effectiveUser() {
+    return ::geteuid();
+}
+
 Status setModifiedTime(const std::string& path, Timestamp t) {
     struct timespec times[2];
     times[0].tv_sec = 0;

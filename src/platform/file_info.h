@@ -38,6 +38,8 @@ Result<std::string> linkTarget(const std::string& path);
 // The user and group names, or the number when the system knows no name.
 std::string userName(uid_t uid);
 std::string groupName(gid_t gid);
+// The user whose rights this process acts with (the effective user id).
+uid_t effectiveUser();
 
 // Sets only the modification time (the access time stays); a link is followed.
 // Needs no write permission, and touches no permission bits.

@@ -14,6 +14,8 @@ enum class ShowMode {
     Contents,
     // Every path is selected in its folder, folders too ("show these items").
     Item,
+    // Every path gets its properties window; no folder window opens.
+    Properties,
 };
 
 struct OpenTarget {

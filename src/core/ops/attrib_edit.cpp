@@ -115,6 +115,7 @@ AttribRun applyAttributes(const std::vector<std::string>& paths, const AttribReq
         out.dosBefore = c->dos;
         out.accessedBefore = c->info.accessed;
         out.modifiedBefore = c->info.modified;
+        out.modifiedAfter = c->info.modified;
         out.attributesBefore = c->attributes;
         out.attributesAfter = c->attributes;
 
@@ -127,6 +128,7 @@ AttribRun applyAttributes(const std::vector<std::string>& paths, const AttribReq
                 return run;
             }
             out.timeSet = true;
+            out.modifiedAfter = *request.modified;
         }
 
         const uint32_t planned = plannedAttributes(request.boxes, c->attributes);

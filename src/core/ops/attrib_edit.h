@@ -81,6 +81,7 @@ struct AttribOutcome {
     uint32_t attributesBefore = 0;
     // What was done.
     bool timeSet = false;
+    Timestamp modifiedAfter;  // the time it has now (the set one, or as before)
     bool modeChanged = false;
     bool dosChanged = false;
     uint32_t attributesAfter = 0;

@@ -35,6 +35,7 @@ std::vector<TreeMenuEntry> contextMenuState(const TDirTree& tree) {
     out.push_back({Command::Delete, "Delete", folder, true});
     out.push_back({Command::Rename, "Rename", folder, true});
     out.push_back({Command::ChangeAttributes, "Attributes", folder, !volume});
+    out.push_back({Command::Properties, "Properties", node != nullptr, true});
     out.push_back({Command::Sharing, "Sharing", false, true});
     out.push_back({std::nullopt, "Cancel", folder, true});
     return out;

@@ -28,7 +28,7 @@ void FileManagerInterface::ShowItems(const QStringList& uris, const QString& sta
 }
 
 void FileManagerInterface::ShowItemProperties(const QStringList& uris, const QString& startupId) {
-    handler_(pathsOf(uris), app::ShowMode::Item, startupId);
+    handler_(pathsOf(uris), app::ShowMode::Properties, startupId);
 }
 
 InstanceInterface::InstanceInterface(OpenHandler handler, QObject* parent)

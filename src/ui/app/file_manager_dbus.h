@@ -39,7 +39,7 @@ public:
 public slots:
     void ShowFolders(const QStringList& uris, const QString& startupId);
     void ShowItems(const QStringList& uris, const QString& startupId);
-    // No properties window exists yet: the item is shown selected in its folder.
+    // Each item gets Arbel's properties window.
     void ShowItemProperties(const QStringList& uris, const QString& startupId);
 
 private:

@@ -5,11 +5,13 @@
 #include <QDBusMetaType>
 #include <QGuiApplication>
 #include <QWindow>
+#include <algorithm>
 #include <cstdio>
 
 #include "ui/app/file_manager_dbus.h"
 #include "ui/frame/mdimain.h"
 #include "ui/lists/folder_windows.h"
+#include "ui/ops/properties_window.h"
 
 namespace arbel::ui {
 
@@ -113,12 +115,21 @@ void SingleInstance::drain() {
 }
 
 void SingleInstance::openNow(const Request& request) {
-    const app::ResolvedTargets resolved = resolveTargets(request.paths, request.mode);
+    const bool properties = request.mode == app::ShowMode::Properties;
+    const app::ResolvedTargets resolved =
+        resolveTargets(request.paths, properties ? app::ShowMode::Item : request.mode);
     for (const std::string& path : resolved.missing)
         std::fprintf(stderr, "arbel: no such file or folder: %s\n", path.c_str());
     if (resolved.targets.empty()) return;
+    if (properties) {
+        for (const std::string& path : request.paths) {
+            if (!frame_) return;
+            if (std::find(resolved.missing.begin(), resolved.missing.end(), path) == resolved.missing.end())
+                showItemProperties(*frame_, path);
+        }
+    }
     for (const app::OpenTarget& target : resolved.targets) {
-        if (!frame_) return;
+        if (!frame_ || properties) break;
         openFolderWindow(*frame_, target.folder, target.select);
     }
     if (!frame_) return;

@@ -11,9 +11,12 @@
 #include "ui/frame/commands_support.h"
 #include "ui/frame/frame_actions.h"
 #include "ui/frame/mdimain.h"
+#include "ui/lists/file_window.h"
+#include "ui/ops/attrib.h"
 #include "ui/ops/copier.h"
 #include "ui/ops/deleter.h"
 #include "ui/ops/newdir.h"
+#include "ui/ops/properties_window.h"
 #include "ui/ops/renamer.h"
 #include "ui/search/findform.h"
 #include "ui/ops/undo_journal.h"
@@ -103,7 +106,7 @@ void Tmdimain::attribbutClick() {
             Properties1Click();
             break;
         case commands::AttributesRoute::OpenDialog:
-            // opens the attributes dialog
+            Tattrib::open(*this);
             break;
         case commands::AttributesRoute::Nothing:
             break;
@@ -112,7 +115,15 @@ void Tmdimain::attribbutClick() {
 
 void Tmdimain::Properties1Click() {
     if (!gateOpen(Command::Properties, commandState(*this))) return;
-    // shows the properties of the selected item
+    // One item: the file window's one selected entry, or the tree's folder.
+    std::string path;
+    if (state_.activeKind == app::ActiveKind::Dir) {
+        if (Tmdisubdir* tree = treeTarget(*this)) path = tree->selectedFolder();
+    } else if (auto* list = qobject_cast<FileWindow*>(currentOf(state_.activeKind))) {
+        const std::vector<std::string> selected = list->selectedPaths();
+        if (selected.size() == 1) path = selected.front();
+    }
+    showItemProperties(*this, path);
 }
 
 void Tmdimain::Shortcut2Click() {

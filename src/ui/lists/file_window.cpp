@@ -156,6 +156,7 @@ void FileWindow::buildMenus() {
                                ? Command::Properties
                                : Command::ChangeAttributes);
     });
+    propertiesItem_ = command("Properties", Command::Properties);
     shortcutItem_ = command("Shortcut", Command::ShortcutProperties);
     shortcutItem_->setVisible(false);
     PopupMenu1->addSeparator();
@@ -163,6 +164,7 @@ void FileWindow::buildMenus() {
     connect(PopupMenu1, &QMenu::aboutToShow, this, [this] {
         const auto rows = FileList1->selectedRows();
         renameItem_->setEnabled(rows.size() == 1);
+        propertiesItem_->setEnabled(rows.size() == 1);
         // Link entries (".desktop" files) get their editor.
         bool desktop =
             rows.size() == 1 && model_->core().cell(static_cast<std::size_t>(rows[0]), lists::Cell::Extension,

@@ -151,6 +151,7 @@ private:
     QMenu* PopupMenu2 = nullptr;
     QAction* renameItem_ = nullptr;
     QAction* shortcutItem_ = nullptr;
+    QAction* propertiesItem_ = nullptr;
     QTimer Timer1;
 
     void applyPendingSelection();

@@ -62,4 +62,18 @@ void refreshFolder(Tmdimain& frame, const std::string& folder) {
     frame.cappything(folder);
 }
 
+void reloadKeepingSelection(Tmdimain& frame, const std::string& folder) {
+    if (folder.empty()) return;
+    for (ChildWindow* w : frame.windowsShowingFolder(folder)) {
+        auto* list = qobject_cast<FileWindow*>(w);
+        std::vector<std::string> selected = list ? list->selectedNames() : std::vector<std::string>{};
+        {
+            app::ScopedRefreshSignal signal(frame.state(), app::RefreshSignal::Format);
+            w->refreshWindow(app::RefreshSignal::Format, folder);
+        }
+        // Names, not positions: the changed entries may sort elsewhere now.
+        if (list && !selected.empty()) list->selectNames(std::move(selected));
+    }
+}
+
 }  // namespace arbel::ui

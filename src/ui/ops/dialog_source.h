@@ -37,4 +37,8 @@ void countKinds(DialogSource& source);
 // windows showing it reread.
 void refreshFolder(Tmdimain& frame, const std::string& folder);
 
+// After entries of `folder` changed in place (attributes, times, permissions):
+// the "format" reload of every window showing it, each keeping its selection.
+void reloadKeepingSelection(Tmdimain& frame, const std::string& folder);
+
 }  // namespace arbel::ui

@@ -102,6 +102,20 @@ bool FindResultsModel::renameRow(const std::string& oldPath, const std::string& 
     return false;
 }
 
+bool FindResultsModel::updateRow(const std::string& path, uint32_t attributes,
+                                 std::optional<int64_t> mtimeNs) {
+    bool found = false;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (rows_[i].fullPath() != path) continue;
+        rows_[i].attributes = attributes;
+        if (mtimeNs) rows_[i].mtimeNs = *mtimeNs;
+        const int r = static_cast<int>(i);
+        emit dataChanged(index(r, 0), index(r, ColumnCount - 1));
+        found = true;
+    }
+    return found;
+}
+
 void FindResultsModel::append(std::vector<FindResultRow>&& rows) {
     if (rows.empty()) return;
     const int first = rowCount();

@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,9 @@ public:
     void removeResultRows(std::vector<int> rows);
     // The row whose full path is oldPath takes the new name; false when none does.
     bool renameRow(const std::string& oldPath, const std::string& newName);
+    // The rows of `path` show these attributes (and this time when given), after
+    // the attributes dialog changed them; false when no row shows it.
+    bool updateRow(const std::string& path, uint32_t attributes, std::optional<int64_t> mtimeNs);
     void append(std::vector<FindResultRow>&& rows);
     const FindResultRow& row(int r) const { return rows_[static_cast<size_t>(r)]; }
 

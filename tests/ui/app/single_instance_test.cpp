@@ -19,6 +19,7 @@
 #include "ui/app/single_instance.h"
 #include "ui/frame/mdimain.h"
 #include "ui/lists/file_window.h"
+#include "ui/ops/properties_window.h"
 
 using namespace arbel;
 using namespace arbel::ui;
@@ -228,15 +229,14 @@ private slots:
         QVERIFY(windowOn(*frame_, sub));
         QVERIFY(windowOn(*frame_, pics));
 
-        // Until a properties window exists, the item is shown selected.
+        // Properties: the item's own properties window, and no folder window.
         QCOMPARE(gdbusCall(QStringLiteral("ShowItemProperties"),
                            {QStringLiteral("['%1']").arg(uri(docs + "/other.txt")), QString()}),
                  0);
-        QTRY_COMPARE(listWindows(*frame_), 4);
-        QTRY_COMPARE(frame_->windowsShowingFolder(docs).size(), 2);
-        auto* props = dynamic_cast<FileWindow*>(frame_->activeChild());
-        QVERIFY(props);
-        QTRY_COMPARE(props->selectedNames(), Names{"other.txt"});
+        PropertiesWindow* props = nullptr;
+        QTRY_VERIFY((props = frame_->findChild<PropertiesWindow*>()) != nullptr);
+        QCOMPARE(props->path(), docs + "/other.txt");
+        QCOMPARE(listWindows(*frame_), 3);
     }
 
     void withoutABusArbelStartsOnItsOwn() {

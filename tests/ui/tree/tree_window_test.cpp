@@ -248,7 +248,7 @@ void TreeWindowTest::rightButtonHeldShowsTheMenuAShortClickDoesNot() {
     QStringList shown;
     for (QAction* a : w->contextMenu()->actions())
         if (a->isVisible() && !a->isSeparator()) shown << a->text();
-    QCOMPARE(shown, (QStringList{"Copy", "Move", "Delete", "Rename", "Attributes", "Cancel"}));
+    QCOMPARE(shown, (QStringList{"Copy", "Move", "Delete", "Rename", "Attributes", "Properties", "Cancel"}));
     w->contextMenu()->close();
     QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, at);
     QVERIFY(!w->dragMenu()->isVisible());  // released where pressed: no Copy/Move menu
