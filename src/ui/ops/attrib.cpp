@@ -19,6 +19,7 @@
 #include "ui/frame/mdimain.h"
 #include "ui/search/find_results_model.h"
 #include "ui/search/findform.h"
+#include "ui/ops/undo_journal.h"
 
 namespace arbel::ui {
 
@@ -186,6 +187,7 @@ std::vector<std::string> Tattrib::affectedFolders(const ops::AttribRun& run) con
 }
 
 void Tattrib::applyRun(const ops::AttribRun& run) {
+    recordAttributeRun(frame_, run);
     // Every failure in one box: a hundred read-only files on a foreign disk
     // must not mean a hundred boxes.
     QStringList failures;
