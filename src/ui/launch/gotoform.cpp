@@ -66,10 +66,14 @@ Tgotoform::Tgotoform(Tmdimain& frame, const std::string& start)
     connect(Button1, &QPushButton::clicked, this, &Tgotoform::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &QDialog::close);
     connect(ComboBox1, &QComboBox::activated, this, [this] { Edit1->setFocus(); });
-    // A click takes the folder; a double click (or Enter) lists it.
+    // The folder under the cursor (by click or by keys) is the one Open takes;
+    // a double click lists it. Enter goes to the default button, Open.
+    connect(DirectoryListBox1, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (item) setEditPath(bytesOf(item->data(kPathRole)));
+    });
     connect(DirectoryListBox1, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { setEditPath(bytesOf(item->data(kPathRole))); });
-    connect(DirectoryListBox1, &QListWidget::itemActivated, this,
+    connect(DirectoryListBox1, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { browse(bytesOf(item->data(kPathRole))); });
     connect(DriveComboBox1, &QComboBox::activated, this,
             [this](int index) { browse(bytesOf(DriveComboBox1->itemData(index))); });

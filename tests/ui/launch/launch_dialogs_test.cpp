@@ -236,15 +236,22 @@ private slots:
 
         // Into Inner and back up: browsing only.
         QSignalSpy browsed(go, &Tgotoform::browsed);
-        emit list->itemActivated(list->item(list->count() - 1));
+        emit list->itemDoubleClicked(list->item(list->count() - 1));
         QTRY_COMPARE(go->browsedFolder(), odd + "/Inner");
         for (int i = 0; i < list->count(); ++i)
             if (list->item(i)->text().trimmed() == displayPath("caf\xe9 Folder"))
                 emit list->itemClicked(list->item(i));
         QCOMPARE(go->Edit1->text(), bytesText(odd));
         QCOMPARE(realFolder("."), cwd);
+        // Keys move through the list: Edit1 follows; Enter opens what it shows.
+        QTest::keyClick(list, Qt::Key_Up);
+        QCOMPARE(go->Edit1->text(), bytesText(odd));
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(go->Edit1->text(), bytesText(odd + "/Inner"));
+        QTest::keyClick(list, Qt::Key_Up);
+        QCOMPARE(go->Edit1->text(), bytesText(odd));
 
-        go->Button1->click();
+        QTest::keyClick(list, Qt::Key_Return);
         QTRY_VERIFY(!frame_->openDialog(app::DialogTag::GotoForm));
         ChildWindow* opened = frame_->currentOf(app::ActiveKind::List);
         QVERIFY(opened);
