@@ -230,6 +230,20 @@ OpenRoute routeOpenSelected(const CommandState& s, const OpenInputs& in, const F
     return {};
 }
 
+std::optional<OpenRoute> routeWithoutDisk(const CommandState& s, const OpenInputs& in) {
+    // The route is a pure function of its inputs and the answers; when it asks
+    // nothing, the answers cannot have mattered.
+    bool asked = false;
+    FileQueries probe;
+    probe.isFolder = probe.isFile = probe.isTrash = [&asked](const std::string&) {
+        asked = true;
+        return false;
+    };
+    OpenRoute route = routeOpenSelected(s, in, probe);
+    if (asked) return std::nullopt;
+    return route;
+}
+
 std::optional<std::string> openFolderTarget(const CommandState& s, const OpenInputs& in,
                                             const std::string& viewerFile, const FileQueries& fs) {
     std::string target;

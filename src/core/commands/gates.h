@@ -79,6 +79,14 @@ struct FileQueries {
 FileQueries diskQueries();
 
 OpenRoute routeOpenSelected(const CommandState& s, const OpenInputs& in, const FileQueries& fs);
+// The same route when it can be decided without asking the file system (Enter in
+// the filter field, a dialog's confirm, nothing selected, ...); nothing when the
+// answer depends on the items, so that the caller asks routeOpenSelected where a
+// hanging file system cannot stop it.
+std::optional<OpenRoute> routeWithoutDisk(const CommandState& s, const OpenInputs& in);
+// What the user is told, after the item's name, when it did not answer in time.
+inline constexpr std::string_view kNotAnswering =
+    "\n\ndoes not answer: it may lie on a network share that cannot be reached. Nothing was opened.";
 
 // Open Folder (Ctrl+D): the folder the new window shows, or nothing when there is no
 // existing folder to show. `viewerFile` is the file the active viewer shows.

@@ -11,6 +11,7 @@
 #include "ui/frame/commands_support.h"
 #include "ui/frame/frame_actions.h"
 #include "ui/frame/mdimain.h"
+#include "ui/launch/runform.h"
 #include "ui/lists/file_window.h"
 #include "ui/ops/attrib.h"
 #include "ui/ops/copier.h"
@@ -142,12 +143,9 @@ void Tmdimain::findbutClick() {
     Tfindform::open(*this);
 }
 
-// The editor command decides for itself (its target is checked when it runs).
-void Tmdimain::editbutClick() {}
-
 void Tmdimain::Run1Click() {
     if (!gateOpen(Command::Run, commandState(*this))) return;
-    // opens the run dialog
+    Trunform::open(*this);
 }
 
 void Tmdimain::Associate1Click() {
@@ -171,15 +169,7 @@ void Tmdimain::File1Click() {
     a.action(FrameAction::Undo)->setEnabled(commands::gateOpen(Command::Undo, commandState(*this)));
 }
 
-// Right-button alternates.
-void Tmdimain::findbutRightClick() {
-    // The alternate search: the whole file system from the root.
-    if (state_.dialogBusy()) return;
-    Tfindform::open(*this)->setStartFolder("/");
-}
-
-void Tmdimain::editbutRightClick() {}
-
+// Right-button alternates (findbutRightClick, editbutRightClick: commands_launch.cpp).
 void Tmdimain::attribbutRightClick() {
     Properties1Click();
 }

@@ -1,14 +1,20 @@
 // Open menu commands: opening items, folder windows, the auto-folder window
 // and viewers.
+#include <QPointer>
+#include <optional>
 #include <utility>
 
+#include "core/app/file_system.h"
 #include "core/commands/menus.h"
+#include "ui/app/bounded_task.h"
 #include "ui/app/child_window.h"
+#include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/commands_support.h"
 #include "ui/frame/frame_actions.h"
 #include "ui/frame/mdimain.h"
 #include "ui/frame/view_panel.h"
+#include "ui/launch/gotoform.h"
 #include "ui/lists/file_window.h"
 #include "ui/lists/folder_windows.h"
 #include "ui/search/findform.h"
@@ -21,39 +27,78 @@ using commands::Command;
 using commands::gateOpen;
 using commands::OpenAction;
 
-void Tmdimain::Selected1Click() {
-    const commands::CommandState s = commandState(*this);
-    const commands::OpenRoute route = commands::routeOpenSelected(s, openInputs(*this), commandQueries());
+namespace {
+
+// Acts on a decided route. `s` is the state the route was decided on (an answer
+// from the disk may come a little later than the key press).
+void followOpenRoute(Tmdimain& frame, const commands::CommandState& s, const commands::OpenRoute& route) {
+    app::AppState& state = frame.state();
     switch (route.action) {
         case OpenAction::Nothing:
             return;
         case OpenAction::ApplyFilter:
-            applyFilterBox(*this);
+            applyFilterBox(frame);
             return;
         case OpenAction::StartSearch:
-            if (Tfindform* search = searchWindow(*this)) search->Button1Click();
+            if (Tfindform* search = searchWindow(frame)) search->Button1Click();
             return;
         case OpenAction::ConfirmDialog:
-            confirmDialog(openDialog(state_.activeDialog));
+            confirmDialog(frame.openDialog(state.activeDialog));
             return;
         case OpenAction::ClearPendingUpdate:
-            state_.pendingUpdate = app::RefreshSignal::None;
+            state.pendingUpdate = app::RefreshSignal::None;
             return;
         case OpenAction::OpenSearchResult:
         case OpenAction::OpenFile:
-            openDocument(route.path);
+            openDocument(&frame, route.path);
             return;
         case OpenAction::OpenTrash:
-            openDocument("trash:///");
+            openDocument(&frame, "trash:///");
             return;
         case OpenAction::OpenFolderWindow:
             break;
     }
     WaitCursor wait;
     // Opening from the tree leaves a signal that the tree's next activation clears.
-    if (state_.activeKind == app::ActiveKind::Dir || state_.activeKind == app::ActiveKind::Auto)
-        state_.pendingUpdate = app::RefreshSignal::Dc;
-    openFolderWindowQuietly(*this, route.path);
+    if (s.activeKind == app::ActiveKind::Dir || s.activeKind == app::ActiveKind::Auto)
+        state.pendingUpdate = app::RefreshSignal::Dc;
+    openFolderWindowQuietly(frame, route.path);
+}
+
+// The item Enter was pressed on, for the message when it does not answer.
+std::string openedItem(const commands::CommandState& s, const commands::OpenInputs& in) {
+    if (s.activeDialog == app::DialogTag::FindForm) return in.searchResultPath;
+    if (s.activeKind == app::ActiveKind::Dir) return in.treeFolder;
+    return joinPath(in.listFolder, in.firstSelectedName);
+}
+
+}  // namespace
+
+void Tmdimain::Selected1Click() {
+    const commands::CommandState s = commandState(*this);
+    const commands::OpenInputs in = openInputs(*this);
+    if (const auto route = commands::routeWithoutDisk(s, in)) {
+        followOpenRoute(*this, s, *route);
+        return;
+    }
+    // Whether the item is a file, a folder or the trash is asked where a hanging
+    // network mount cannot freeze the windows; an item that does not answer in
+    // time is reported, not waited for.
+    const commands::FileQueries queries = commandQueries();
+    QPointer<Tmdimain> self(this);
+    runBounded<commands::OpenRoute>(
+        this, [s, in, queries] { return commands::routeOpenSelected(s, in, queries); },
+        [self, s, item = openedItem(s, in)](std::optional<commands::OpenRoute> route) {
+            if (!self) return;
+            if (!route) {
+                showMessage(self,
+                            displayPath(item) + QString::fromUtf8(commands::kNotAnswering.data(),
+                                                                  qsizetype(commands::kNotAnswering.size())),
+                            QMessageBox::Warning);
+                return;
+            }
+            followOpenRoute(*self, s, *route);
+        });
 }
 
 void Tmdimain::Directory1Click() {
@@ -67,7 +112,7 @@ void Tmdimain::Directory1Click() {
 
 void Tmdimain::DirectoryAs1Click() {
     if (!gateOpen(Command::FolderAs, commandState(*this))) return;
-    // opens the go-to dialog
+    Tgotoform::open(*this);
 }
 
 void Tmdimain::AutoDirectory1Click() {

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QFile>
 #include <QItemSelectionModel>
@@ -11,11 +10,13 @@
 #include <QMetaObject>
 #include <QToolButton>
 #include <QTreeView>
-#include <QUrl>
 
+#include "core/launch/launch.h"
 #include "core/tree/dir_tree.h"
 #include "ui/app/child_window.h"
 #include "ui/app/command_targets.h"
+#include "ui/app/message_box.h"
+#include "ui/app/scope_guards.h"
 #include "ui/frame/frame_actions.h"
 #include "ui/frame/mdimain.h"
 #include "ui/frame/view_panel.h"
@@ -135,12 +136,11 @@ void treeFolderRenamed(Tmdimain& frame, const std::string& oldPath, const std::s
     if (Tmdisubdir* tree = treeTarget(frame)) (void)tree->DirTree1().RenameDir(oldPath, newName);
 }
 
-bool openDocument(const std::string& pathOrUri) {
+bool openDocument(QWidget* parent, const std::string& pathOrUri) {
     if (auto& open = commandHooks().openDocument) return open(pathOrUri);
-    if (pathOrUri.rfind("trash:", 0) == 0)
-        return QDesktopServices::openUrl(QUrl(QString::fromStdString(pathOrUri)));
-    const QString local = QFile::decodeName(QByteArray(pathOrUri.data(), qsizetype(pathOrUri.size())));
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(local));
+    const launch::Launched started = launch::openItem(pathOrUri);
+    if (!started.ok()) showMessage(parent, displayPath(started.message), QMessageBox::Warning);
+    return started.ok();
 }
 
 void confirmDialog(QWidget* dialog) {

@@ -45,8 +45,11 @@ ChildWindow* openFolderWindowQuietly(Tmdimain& frame, const std::string& folder)
 // Selects the folder in the tree window and renames a node there after a change of case.
 void treeSelectFolder(Tmdimain& frame, const std::string& folder);
 void treeFolderRenamed(Tmdimain& frame, const std::string& oldPath, const std::string& newName);
-// Opens a document or the trash through the desktop (or the test hook).
-bool openDocument(const std::string& pathOrUri);
+// Opens an item as the desktop would (or through the test hook): a program runs
+// in its own folder, a Desktop Entry file starts its application, a document
+// opens with its default application, "trash:///" with the trash's handler.
+// A failure says what could not be started and why, in a message over `parent`.
+bool openDocument(QWidget* parent, const std::string& pathOrUri);
 // Runs the confirm action of an open dialog (its "confirm" slot, or accept()).
 void confirmDialog(QWidget* dialog);
 

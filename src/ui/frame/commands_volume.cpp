@@ -18,7 +18,6 @@ namespace arbel::ui {
 using commands::Command;
 using commands::gateOpen;
 
-void Tmdimain::copydiskbutClick() {}
 // The volume of the tree's selection, when the tree offers one (its mount point selected).
 static std::string selectedVolumeRoot(const Tmdimain& frame) {
     Tmdisubdir* tree = Tmdisubdir::of(frame);
@@ -81,8 +80,5 @@ void Tmdimain::Volume1Click() {
     }
     if (QMenu* menu = actions().menu(FrameMenu::Volume)) menu->setToolTipsVisible(true);
 }
-
-// Right-button alternate: locate the disk-copy program.
-void Tmdimain::copydiskbutRightClick() {}
 
 }  // namespace arbel::ui

@@ -197,6 +197,28 @@ TEST_F(OpenRoutes, DialogsAndPendingSignalsTakeEnterFirst) {
     EXPECT_EQ(open(pending, "sub").action, OpenAction::ClearPendingUpdate);
 }
 
+// Enter must never wait on the interface thread for a file system that may hang:
+// only routes that need no answer from the disk are decided there, and they are
+// the routes the full decision gives.
+TEST_F(OpenRoutes, OnlyRoutesNeedingNoDiskAreDecidedAtOnce) {
+    auto pending = list(1);
+    pending.pendingUpdate = true;
+    auto filter = list(1);
+    filter.filterFieldFocused = true;
+    for (const CommandState& s : {filter, with(list(1), app::DialogTag::Copier), searching(list(1), 1, false),
+                                  pending, list(0), with(list(1), app::DialogTag::Rename)}) {
+        in.firstSelectedName = "sub";
+        const auto quick = routeWithoutDisk(s, in);
+        ASSERT_TRUE(quick);
+        EXPECT_EQ(quick->action, routeOpenSelected(s, in, fs).action);
+    }
+    in.firstSelectedName = "notes.txt";
+    in.searchResultPath = dir / "notes.txt";
+    EXPECT_FALSE(routeWithoutDisk(list(1), in));      // a file or a folder: the disk says
+    EXPECT_FALSE(routeWithoutDisk(tree(false), in));  // the trash or a folder
+    EXPECT_FALSE(routeWithoutDisk(searching(list(1), 1, true), in));
+}
+
 TEST_F(OpenRoutes, OpenFolderFallsBackToTheListsOwnFolder) {
     in.firstSelectedName = "notes.txt";
     EXPECT_EQ(openFolderTarget(list(1), in, "", fs), dir.path());
