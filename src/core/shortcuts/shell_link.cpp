@@ -108,12 +108,8 @@ bool TPBShellLink::writesApplication() const {
     // A Desktop Entry holds only UTF-8, and Exec has no escape for other bytes: a
     // program whose name is not UTF-8 is reached through a link entry, whose URL
     // carries every byte.
-    // GLib looks for Exec's first word before it undoes "%%", so a program named
-    // with "%" is started through env(1), which takes the name as an argument; a
-    // name with "=" as well would be an assignment to env.
-    const bool percent = Target.find('%') != std::string::npos;
-    return isProgram(Target) && lists::isUtf8(Target) && lists::isUtf8(WorkingDir) &&
-           lists::isUtf8(Arguments) && !(percent && Target.find('=') != std::string::npos);
+    return isProgram(Target) && execForProgram(Target, {}) && lists::isUtf8(WorkingDir) &&
+           lists::isUtf8(Arguments);
 }
 
 Result<std::string> TPBShellLink::entryText() const {
@@ -129,10 +125,7 @@ Result<std::string> TPBShellLink::entryText() const {
     if (application) {
         auto words = launch::splitCommandWords(Arguments);
         if (!words) return Error{Target, 0, "the arguments have an unfinished quote"};
-        std::vector<std::string> argv{Target};
-        if (Target.find('%') != std::string::npos) argv.insert(argv.begin(), "env");
-        argv.insert(argv.end(), words->begin(), words->end());
-        line(out, "Exec", lists::execLine(argv));
+        line(out, "Exec", *execForProgram(Target, *words));
         if (!WorkingDir.empty()) line(out, "Path", WorkingDir);
         line(out, "Terminal", "false");
     } else {
@@ -147,6 +140,24 @@ Status TPBShellLink::write() const {
     auto text = entryText();
     if (!text) return Error{fileName_, 0, text.error().message};
     return writeFileReplacing(fileName_, *text, 0755);
+}
+
+std::optional<std::string> execForProgram(const std::string& program,
+                                          const std::vector<std::string>& arguments,
+                                          std::string_view fieldCode) {
+    if (!lists::isUtf8(program)) return std::nullopt;
+    for (const std::string& a : arguments)
+        if (!lists::isUtf8(a)) return std::nullopt;
+    std::vector<std::string> argv{program};
+    // GLib looks for Exec's first word before it undoes "%%", so a program named
+    // with "%" is started through env(1), which takes the name as an argument; a
+    // name with "=" as well would be an assignment to env.
+    if (program.find('%') != std::string::npos) {
+        if (program.find('=') != std::string::npos) return std::nullopt;
+        argv.insert(argv.begin(), "env");
+    }
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return lists::execLine(argv, fieldCode);
 }
 
 Status writeFileReplacing(const std::string& path, std::string_view bytes, unsigned mode) {

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/result.h"
 
@@ -85,6 +86,14 @@ private:
     std::string fileName_;
     TShellFolder shellFolder_ = TShellFolder::sfNone;
 };
+
+// The Exec value that starts `program` with `arguments` and then `fieldCode` (such
+// as "%f"), quoted so that GLib and the desktop hand the program exactly these
+// words; nothing when a Desktop Entry cannot name the program (not UTF-8, or
+// holding both "%" and "=").
+std::optional<std::string> execForProgram(const std::string& program,
+                                          const std::vector<std::string>& arguments,
+                                          std::string_view fieldCode = {});
 
 // Writes bytes to path atomically with the given mode, replacing the file (or
 // link) of that name but never a folder.

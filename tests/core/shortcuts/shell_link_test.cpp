@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "core/shortcuts/shell_link.h"
+#include "core/shortcuts/shortcut_info.h"
 #include "support/temp_dir.h"
 
 namespace arbel::shortcuts {
@@ -270,6 +271,40 @@ TEST_F(ShellLink, FailedWriteKeepsTheOldShortcutWhole) {
         names.push_back(e.path().filename());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"a.desktop", "t.txt"}));
+}
+
+// Shortcut Properties reads back exactly what was written, for both kinds, and
+// reads other launchers' Exec lines as the desktop does.
+TEST_F(ShellLink, PropertiesReadBackWhatWasWritten) {
+    const std::string program = recorder("p/run 100% \"x\".sh");
+    dir.makeDir("out");
+    TPBShellLink app;
+    app.Target = program;
+    app.WorkingDir = dir / "p";
+    app.Arguments = R"("a b" 'c\d' 5%)";
+    app.Description = "Runs\nit";
+    app.FileIcon.FileName = "utilities-terminal";
+    app.setFileName(dir / "out/app");
+    ASSERT_TRUE(app.write().ok());
+    ShortcutInfo a = readShortcut(app.FileName());
+    EXPECT_EQ(a.type, "Application");
+    EXPECT_EQ(a.target, program);
+    EXPECT_EQ(a.arguments, (std::vector<std::string>{"a b", "c\\d", "5%"}));
+    EXPECT_EQ(a.workingDir, dir / "p");
+    EXPECT_EQ(a.description, "Runs\nit");
+    EXPECT_EQ(a.icon, "utilities-terminal");
+
+    TPBShellLink link;
+    link.Target = dir.writeFile("p/caf\xe9 #1.txt");
+    link.setFileName(dir / "out/doc");
+    ASSERT_TRUE(link.write().ok());
+    EXPECT_EQ(readShortcut(link.FileName()).target, link.Target);
+
+    EXPECT_EQ(execWords("gimp-2.10 %U"), (std::vector<std::string>{"gimp-2.10"}));
+    EXPECT_EQ(execWords(R"(sh -c "echo 100%% \"q\"" %f)"),
+              (std::vector<std::string>{"sh", "-c", "echo 100% \"q\""}));
+    EXPECT_FALSE(execWords("broken \"quote"));
+    EXPECT_FALSE(readShortcut(dir.writeFile("plain.desktop", "no group\n")).readable);
 }
 
 }  // namespace
