@@ -17,7 +17,9 @@
 #include <filesystem>
 #include <thread>
 
+#include "core/launch/launch.h"
 #include "core/shortcuts/shell_link.h"
+#include "platform/mime_apps.h"
 #include "core/shortcuts/shortcut_info.h"
 #include "support/temp_dir.h"
 
@@ -86,6 +88,24 @@ protected:
             setenv("XDG_CONFIG_HOME", home.makeDir("config").c_str(), 1);
             home.writeFile("config/user-dirs.dirs",
                            "XDG_DESKTOP_DIR=\"$HOME/My Desk\"\nXDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
+            // Files "*.arbelshort" open with a recorder, for opening link entries.
+            const std::string script =
+                home.writeFile("bin/opener",
+                               "#!/bin/sh\nprintf '%s\\0' \"$@\" > \"$ARBEL_TEST_RECORD.part\"\n"
+                               "mv \"$ARBEL_TEST_RECORD.part\" \"$ARBEL_TEST_RECORD\"\n");
+            chmod(script.c_str(), 0755);
+            home.writeFile("data/mime/packages/arbel-test.xml",
+                           "<?xml version=\"1.0\"?>\n<mime-info "
+                           "xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+                           "<mime-type type=\"application/x-arbel-shortcut-test\">"
+                           "<glob pattern=\"*.arbelshort\" weight=\"90\"/></mime-type>\n</mime-info>\n");
+            EXPECT_TRUE(updateMimeDatabase(home / "data/mime").ok());
+            home.writeFile("data/applications/arbel-opener.desktop",
+                           "[Desktop Entry]\nType=Application\nName=Opener\nExec=\"" + script +
+                               "\" --opened %f\nMimeType=application/x-arbel-shortcut-test;\n");
+            home.writeFile(
+                "config/mimeapps.list",
+                "[Default Applications]\napplication/x-arbel-shortcut-test=arbel-opener.desktop\n");
         }
         return home;
     }
@@ -305,6 +325,19 @@ TEST_F(ShellLink, PropertiesReadBackWhatWasWritten) {
               (std::vector<std::string>{"sh", "-c", "echo 100% \"q\""}));
     EXPECT_FALSE(execWords("broken \"quote"));
     EXPECT_FALSE(readShortcut(dir.writeFile("plain.desktop", "no group\n")).readable);
+}
+
+// Arbel opens its own document shortcuts: a link entry opens its target with the
+// target's default application.
+TEST_F(ShellLink, OpeningALinkEntryOpensItsTarget) {
+    const std::string doc = dir.writeFile("my doc #1 100%.arbelshort", "x");
+    TPBShellLink link;
+    link.Target = doc;
+    link.setFileName(dir / "doc");
+    ASSERT_TRUE(link.write().ok());
+    const launch::Launched opened = launch::executeFile(link.FileName(), {}, {});
+    ASSERT_TRUE(opened.ok()) << opened.message;
+    EXPECT_EQ(waitForRecord(), (std::vector<std::string>{"--opened", doc}));
 }
 
 }  // namespace
