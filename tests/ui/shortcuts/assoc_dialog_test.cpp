@@ -16,6 +16,8 @@
 #include "support/temp_dir.h"
 #include "ui/app/message_box.h"
 #include "ui/frame/mdimain.h"
+#include "ui/lists/file_window.h"
+#include "ui/lists/folder_windows.h"
 #include "ui/shortcuts/assoc.h"
 
 using namespace arbel;
@@ -167,6 +169,22 @@ private slots:
         QCOMPARE(d->Listview1->count(), count);
         QCOMPARE(d->TypeList()[size_t(plain)], std::string("text/plain"));
         d->close();
+    }
+
+    // From the frame: the extension of the selected entry is proposed whole,
+    // without its dot.
+    void frameCommandProposesTheSelectedEntrysExtension() {
+        tmp_->writeFile("docs/notes.markdown", "x");
+        auto* w = dynamic_cast<FileWindow*>(openFolderWindow(*frame_, *tmp_ / "docs", {"notes.markdown"}));
+        QVERIFY(w);
+        QVERIFY(QTest::qWaitFor([&] { return !w->reading() && w->selectedNames().size() == 1; }, 10000));
+        frame_->activateChild(w);
+        frame_->Associate1Click();
+        auto* d = qobject_cast<Tassoc*>(frame_->openDialog(app::DialogTag::Assoc));
+        QVERIFY(d);
+        QCOMPARE(d->Edit1->text(), QStringLiteral("markdown"));
+        d->close();
+        QTRY_COMPARE(frame_->state().activeDialog, app::DialogTag::None);
     }
 };
 

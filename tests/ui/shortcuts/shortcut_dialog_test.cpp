@@ -21,6 +21,7 @@
 #include "ui/lists/file_window.h"
 #include "ui/lists/folder_windows.h"
 #include "ui/shortcuts/folder_list_box.h"
+#include "ui/shortcuts/shortcut_properties.h"
 #include "ui/shortcuts/shortcutform.h"
 
 using namespace arbel;
@@ -198,6 +199,31 @@ private slots:
         QVERIFY2(shown_[1].startsWith(QStringLiteral("Could not create shortcut Blocked: ")),
                  qPrintable(shown_[1]));
         d->close();
+    }
+
+    // Shortcut Properties on the one selected launcher shows what it starts, and
+    // nothing opens for a plain file.
+    void shortcutPropertiesShowsTheLaunchersTarget() {
+        const std::string program = tmp_->writeFile("bin/run me", "#!/bin/sh\n");
+        tmp_->writeFile("apps/tool.desktop", "[Desktop Entry]\nType=Application\nName=Tool\nExec=\"" +
+                                                 program +
+                                                 "\" --fast \"two words\" %f\nPath=/srv\nComment=Does it\n");
+        tmp_->writeFile("apps/plain.txt", "x");
+        auto* w = dynamic_cast<FileWindow*>(openFolderWindow(*frame_, *tmp_ / "apps", {"tool.desktop"}));
+        QVERIFY(w);
+        QVERIFY(QTest::qWaitFor([&] { return !w->reading() && w->selectedNames().size() == 1; }, 10000));
+        frame_->activateChild(w);
+        frame_->Shortcut2Click();
+        ShortcutProperties* props = nullptr;
+        QTRY_VERIFY((props = frame_->findChild<ShortcutProperties*>()) != nullptr);
+        QCOMPARE(props->windowTitle(), QStringLiteral("Tool Properties"));
+        QCOMPARE(props->targetEdit->text(), QString::fromStdString(program));
+        QCOMPARE(props->argumentsEdit->text(), QStringLiteral("--fast \"two words\""));
+        QCOMPARE(props->folderEdit->text(), QStringLiteral("/srv"));
+        QCOMPARE(props->commentEdit->text(), QStringLiteral("Does it"));
+        props->close();
+        QTRY_VERIFY(!frame_->findChild<ShortcutProperties*>());
+        QVERIFY(!ShortcutProperties::open(frame_.get(), *tmp_ / "apps/plain.txt"));
     }
 };
 
