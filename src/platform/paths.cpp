@@ -84,4 +84,10 @@ std::string dataHome() {
     return home.empty() ? home : home + "/.local/share";
 }
 
+std::string configHome() {
+    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/') return x;
+    std::string home = homeFolder();
+    return home.empty() ? home : home + "/.config";
+}
+
 }  // namespace arbel

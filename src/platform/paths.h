@@ -36,5 +36,7 @@ bool isGone(const std::string& path);
 std::string homeFolder();
 // $XDG_DATA_HOME when absolute, else $HOME/.local/share; empty without either.
 std::string dataHome();
+// $XDG_CONFIG_HOME when absolute, else $HOME/.config; empty without either.
+std::string configHome();
 
 }  // namespace arbel

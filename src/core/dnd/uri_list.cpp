@@ -13,22 +13,27 @@ bool unreserved(unsigned char c) {
 
 }  // namespace
 
-std::string encodeUriList(const std::vector<std::string>& paths) {
+std::string fileUrl(std::string_view path) {
     static const char hex[] = "0123456789ABCDEF";
+    std::string out = "file://";
+    for (char ch : path) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (unreserved(c) || c == '/') {
+            out += ch;
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 0x0F];
+        }
+    }
+    return out;
+}
+
+std::string encodeUriList(const std::vector<std::string>& paths) {
     std::string out;
     for (const std::string& path : paths) {
         if (path.empty() || path.front() != '/') continue;
-        out += "file://";
-        for (char ch : path) {
-            const auto c = static_cast<unsigned char>(ch);
-            if (unreserved(c) || c == '/') {
-                out += ch;
-            } else {
-                out += '%';
-                out += hex[c >> 4];
-                out += hex[c & 0x0F];
-            }
-        }
+        out += fileUrl(path);
         out += "\r\n";
     }
     return out;

@@ -10,6 +10,9 @@
 
 namespace arbel::dnd {
 
+// The "file://" URL of one absolute path, percent-encoded as above.
+std::string fileUrl(std::string_view path);
+
 // The uri-list of these absolute paths, in their order; relative and empty paths
 // are left out (they name nothing another program could find).
 std::string encodeUriList(const std::vector<std::string>& paths);

@@ -1,6 +1,7 @@
 #include "core/launch/launch.h"
 
 #include "core/launch/command_words.h"
+#include "core/lists/desktop_entry.h"
 #include "platform/launcher.h"
 #include "platform/paths.h"
 
@@ -54,6 +55,10 @@ Launched executeFile(const std::string& fileName, const std::vector<std::string>
     // to /bin/sh. Only an executable (trusted) one starts its application.
     // Its files are named relative to the shown folder, not to this process's.
     if (endsWithDesktop(fileName) && isExecutableFile(fileName)) {
+        // A link entry (a shortcut to a document or folder) opens its URL.
+        const lists::DesktopEntryKeys entry = lists::readDesktopEntry(fileName);
+        if (entry.get("Type") == "Link")
+            return fromStatus(fileName, openUriWithDefaultApp(entry.get("URL").value_or(std::string())));
         std::vector<std::string> files;
         files.reserve(params.size());
         for (const std::string& p : params)

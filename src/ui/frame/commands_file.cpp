@@ -21,6 +21,9 @@
 #include "ui/ops/renamer.h"
 #include "ui/search/findform.h"
 #include "ui/ops/undo_journal.h"
+#include "ui/shortcuts/assoc.h"
+#include "ui/shortcuts/shortcut_properties.h"
+#include "ui/shortcuts/shortcutform.h"
 #include "ui/tree/mdisubdir.h"
 
 namespace arbel::ui {
@@ -65,7 +68,7 @@ void Tmdimain::moveItemsTo(const std::string& target) {
 void Tmdimain::shortcutbutClick() {
     if (!gateOpen(Command::Shortcut, commandState(*this))) return;
     takeTreeFolderAsRenameTarget(*this);
-    // Nothing more yet: the shortcut dialog will be created here.
+    Tshortcutform::open(*this);
 }
 
 void Tmdimain::delbutClick() {
@@ -129,7 +132,11 @@ void Tmdimain::Properties1Click() {
 
 void Tmdimain::Shortcut2Click() {
     if (!gateOpen(Command::ShortcutProperties, commandState(*this))) return;
-    // hands the command to the file window's Shortcut1Click
+    // The one selected entry, when it is a launcher.
+    auto* window = qobject_cast<FileWindow*>(currentOf(state_.activeKind));
+    if (!window) return;
+    const std::vector<std::string> paths = window->selectedPaths();
+    if (paths.size() == 1) ShortcutProperties::open(this, paths.front());
 }
 
 void Tmdimain::newdirClick() {
@@ -150,7 +157,7 @@ void Tmdimain::Run1Click() {
 
 void Tmdimain::Associate1Click() {
     if (!gateOpen(Command::Associate, commandState(*this))) return;
-    // opens the associations dialog
+    Tassoc::open(*this);
 }
 
 // Menu opening: enabling of the File menu's items.

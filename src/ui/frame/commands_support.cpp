@@ -12,6 +12,7 @@
 #include <QTreeView>
 
 #include "core/launch/launch.h"
+#include "core/lists/desktop_entry.h"
 #include "core/tree/dir_tree.h"
 #include "ui/app/child_window.h"
 #include "ui/app/command_targets.h"
@@ -55,21 +56,6 @@ Tfindform* searchWindow(const Tmdimain& frame) {
     return qobject_cast<Tfindform*>(frame.openDialog(app::DialogTag::FindForm));
 }
 
-namespace {
-
-bool isDesktopEntryName(const std::string& name) {
-    static const std::string ext = ".desktop";
-    if (name.size() <= ext.size()) return false;
-    for (size_t i = 0; i < ext.size(); ++i) {
-        char c = name[name.size() - ext.size() + i];
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-        if (c != ext[i]) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 commands::CommandState commandState(const Tmdimain& frame) {
     commands::CommandState s = commands::snapshotOf(frame.state());
     if (Tfindform* search = searchWindow(frame)) {
@@ -84,7 +70,7 @@ commands::CommandState commandState(const Tmdimain& frame) {
     if (FileWindow* w = activeFileWindow(frame)) {
         const std::vector<std::string> names = w->selectedNames();
         s.listSelected = static_cast<int>(names.size());
-        s.singleSelectedIsDesktopEntry = names.size() == 1 && isDesktopEntryName(names.front());
+        s.singleSelectedIsDesktopEntry = names.size() == 1 && lists::isDesktopEntryName(names.front());
         s.listShowsFolders = w->showFolders();
     }
     if (ViewPanel* panel = frame.viewPanel()) s.filterFieldFocused = panel->maskedit->hasFocus();
