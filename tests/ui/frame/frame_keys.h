@@ -50,6 +50,7 @@ inline const std::vector<Key>& frameKeys() {
         {FrameAction::NewFolder, "Ctrl+N"},
         {FrameAction::Search, "Ctrl+S"},
         {FrameAction::Edit, "Ctrl+E"},
+        {FrameAction::Undo, "Ctrl+Z"},
         {FrameAction::SelectedItem, "Enter"},
         {FrameAction::SelectedItem, "Keypad Enter"},
         {FrameAction::SelectedBranch, "Ctrl+B", false},
