@@ -66,8 +66,10 @@ Tattrib::Tattrib(Tmdimain& frame, DialogSource source)
     : OperationDialog(frame, app::DialogTag::Attrib, QStringLiteral("attrib"),
                       QStringLiteral("Change Attributes"), Qt::WindowStaysOnTopHint),
       source_(std::move(source)) {
-    paths_ = source_.gathered.items;
-    view_ = ops::readAttribView(paths_);
+    view_ = ops::readAttribView(source_.gathered.items);
+    // Only what exists as a file or a folder when the dialog opens is changed
+    // (a dangling link has no attributes of its own to change).
+    for (const ops::AttribItem& item : view_.items) paths_.push_back(item.path);
 
     auto* layout = new QVBoxLayout(this);
     GroupBox1 = new QGroupBox(QStringLiteral("Flags"), this);

@@ -184,13 +184,15 @@ private slots:
     }
 
     // An item that cannot be changed is named with the reason in one box; the
-    // items after it are still done and the dialog closes.
+    // items after it are still done and the dialog closes. A dangling link in
+    // the selection has nothing to change and is passed over in silence.
     void failuresAreToldTogetherAndTheRestIsDone() {
         const std::string gone1 = tmp_->writeFile("gone1.txt", "1");
         const std::string gone2 = tmp_->writeFile("gone2.txt", "2");
         const std::string kept = tmp_->writeFile("kept.txt", "k");
+        const std::string dangling = tmp_->makeLink("dangling", "nowhere");
         ::chmod(kept.c_str(), 0644);
-        auto* d = new Tattrib(*frame_, listSource({gone1, gone2, kept}));
+        auto* d = new Tattrib(*frame_, listSource({gone1, dangling, gone2, kept}));
         ::unlink(gone1.c_str());
         ::unlink(gone2.c_str());
         d->Readonlycheck->setBoxState(ops::BoxState::Checked);
