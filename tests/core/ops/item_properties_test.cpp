@@ -15,6 +15,11 @@
 #include "support/mounts.h"
 #include "support/temp_dir.h"
 
+// GIO keeps its content-type caches for the life of the process.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libgio\nleak:libglib\nleak:libgobject\n";
+}
+
 namespace arbel::ops {
 namespace {
 
