@@ -63,11 +63,19 @@ std::string package(const std::string& type, const std::string& comment, std::st
     std::string out =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-        "  <mime-type type=\"" +
-        xmlEscaped(type) + "\">\n";
-    if (!comment.empty()) out += "    <comment>" + xmlEscaped(comment) + "</comment>\n";
-    out += "    <glob pattern=\"*." + std::string(extension) + "\" weight=\"" + std::string(kGlobWeight) +
-           "\"/>\n";
+        "  <mime-type type=\"";
+    out += xmlEscaped(type);
+    out += "\">\n";
+    if (!comment.empty()) {
+        out += "    <comment>";
+        out += xmlEscaped(comment);
+        out += "</comment>\n";
+    }
+    out += "    <glob pattern=\"*.";
+    out += extension;
+    out += "\" weight=\"";
+    out += kGlobWeight;
+    out += "\"/>\n";
     out += "  </mime-type>\n</mime-info>\n";
     return out;
 }
@@ -181,9 +189,15 @@ Status AssociationStore::registerProgram(std::string_view extension, const std::
     if (Status s = writeWithFolder(packagePath(e), package(type, comment, e)); !s) return s;
 
     std::string entry = "[Desktop Entry]\nType=Application\n";
-    entry += "Name=" + lists::escapeDesktopValue(lists::utf8ForDisplay(baseName(program))) + "\n";
-    if (!comment.empty()) entry += "Comment=" + lists::escapeDesktopValue(comment) + "\n";
-    entry += "Exec=" + lists::escapeDesktopValue(*exec) + "\n";
+    auto add = [&entry](std::string_view key, std::string_view value) {
+        entry += key;
+        entry += '=';
+        entry += lists::escapeDesktopValue(value);
+        entry += '\n';
+    };
+    add("Name", lists::utf8ForDisplay(baseName(program)));
+    if (!comment.empty()) add("Comment", comment);
+    add("Exec", *exec);
     entry += "MimeType=" + type + ";\nNoDisplay=true\nTerminal=false\n";
     if (Status s = writeWithFolder(appEntryPath(e), entry); !s) return s;
     if (Status s = setDefault(type, arbelAppIdFor(e)); !s) return s;

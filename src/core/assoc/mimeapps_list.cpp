@@ -107,7 +107,10 @@ std::string joinList(const std::vector<std::string>& items) {
 std::string setKey(std::string_view text, std::string_view group, std::string_view key,
                    std::string_view value) {
     Located l = locate(text, group, key);
-    const std::string line = std::string(key) + "=" + std::string(value) + "\n";
+    std::string line(key);
+    line += '=';
+    line += value;
+    line += '\n';
     if (l.keyLine != std::string::npos) {
         // Keeps the line end the file used for this line.
         l.lines[l.keyLine] = line;
@@ -118,7 +121,10 @@ std::string setKey(std::string_view text, std::string_view group, std::string_vi
         out = std::string(text);
         if (!out.empty() && out.back() != '\n') out += '\n';
         if (!out.empty()) out += '\n';
-        out += "[" + std::string(group) + "]\n" + line;
+        out += '[';
+        out += group;
+        out += "]\n";
+        out += line;
         return out;
     }
     for (size_t i = 0; i < l.lines.size(); ++i) {
