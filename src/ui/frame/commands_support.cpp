@@ -25,8 +25,8 @@
 #include "ui/lists/file_list_view.h"
 #include "ui/lists/file_window.h"
 #include "ui/lists/folder_windows.h"
-#include "ui/search/findform.h"
 #include "ui/ops/undo_journal.h"
+#include "ui/search/findform.h"
 #include "ui/tree/mdisubdir.h"
 
 namespace arbel::ui {

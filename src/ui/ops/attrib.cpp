@@ -17,9 +17,9 @@
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
+#include "ui/ops/undo_journal.h"
 #include "ui/search/find_results_model.h"
 #include "ui/search/findform.h"
-#include "ui/ops/undo_journal.h"
 
 namespace arbel::ui {
 

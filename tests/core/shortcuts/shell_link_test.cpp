@@ -19,8 +19,8 @@
 
 #include "core/launch/launch.h"
 #include "core/shortcuts/shell_link.h"
-#include "platform/mime_apps.h"
 #include "core/shortcuts/shortcut_info.h"
+#include "platform/mime_apps.h"
 #include "support/temp_dir.h"
 
 namespace arbel::shortcuts {

@@ -298,7 +298,8 @@ private slots:
         for (QAction* a : menu->actions()) {
             if (!a->isSeparator() && a->isVisible()) items << a->text();
         }
-        QCOMPARE(items, (QStringList{"Copy", "Move", "Delete", "Rename", "Attributes", "Properties", "Cancel"}));
+        QCOMPARE(items,
+                 (QStringList{"Copy", "Move", "Delete", "Rename", "Attributes", "Properties", "Cancel"}));
         menu->close();
         QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, at);
     }
