@@ -25,6 +25,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// The mount stalls for seconds: a limit well below that tells a stall the user would
+// feel from the scheduler's noise on a loaded two-core machine running tests in parallel.
+constexpr qint64 kMountStallLimitMs = 1000;
+
+
 class MountVolume : public tree::VolumeSource {
 public:
     explicit MountVolume(std::string mountPoint) { v_.mountPoint = std::move(mountPoint); }
@@ -109,7 +114,7 @@ void StalledMountTest::theTreeExpandsAStalledFolderWithoutWaitingAndMarksItUnrea
     QVERIFY(model.isUnreadable(slowIndex));
     QVERIFY(view.isExpanded(slowIndex));
     QCOMPARE(model.pendingExpansions(), 0);
-    QVERIFY2(watch.longest() < test::kLongestStallMs, QByteArray::number(watch.longest()));
+    QVERIFY2(watch.longest() < kMountStallLimitMs, QByteArray::number(watch.longest()));
 
     // The worker given up comes back later: its answer is thrown away.
     QVERIFY(fs_->waiting() > 0);
@@ -137,7 +142,7 @@ void StalledMountTest::theTreeExpandsAStalledFolderWithoutWaitingAndMarksItUnrea
     QTRY_COMPARE(model.pendingExpansions(), 0);
     QCOMPARE(core.checkConsistency(), std::vector<std::string>{});
     qInfo("tree expansion on the stalled mount: longest stall %lld ms", watch.longest());
-    QVERIFY2(watch.longest() < test::kLongestStallMs, QByteArray::number(watch.longest()));
+    QVERIFY2(watch.longest() < kMountStallLimitMs, QByteArray::number(watch.longest()));
 }
 
 void StalledMountTest::aFolderListPaintsAndRefreshesWithoutAskingTheMount() {
@@ -171,7 +176,7 @@ void StalledMountTest::aFolderListPaintsAndRefreshesWithoutAskingTheMount() {
     list->rereadAsync();
     QVERIFY(list->reading());
     qInfo("folder list refresh on the stalled mount: longest stall %lld ms", watch.longest());
-    QVERIFY2(watch.longest() < test::kLongestStallMs, QByteArray::number(watch.longest()));
+    QVERIFY2(watch.longest() < kMountStallLimitMs, QByteArray::number(watch.longest()));
     // Closing the window leaves the stuck reads behind within a moment.
     QElapsedTimer closing;
     closing.start();
@@ -204,7 +209,7 @@ void StalledMountTest::stopEndsAJobStuckOnTheMountAtOnce() {
     QCOMPARE(labels.front()->text(), QStringLiteral("Stopping\u2026"));
     QTRY_VERIFY(!job->running());
     qInfo("Stop of a job stuck on the mount: ended after %lld ms", stopping.elapsed());
-    QVERIFY2(stopping.elapsed() < test::kLongestStallMs, QByteArray::number(stopping.elapsed()));
+    QVERIFY2(stopping.elapsed() < kMountStallLimitMs, QByteArray::number(stopping.elapsed()));
     QCOMPARE(gaveUp, 1);
     QVERIFY(job->gaveUp());
     QVERIFY(!job->progressWindow()->isVisible());
@@ -244,7 +249,7 @@ void StalledMountTest::stopEndsASearchStuckOnTheMount() {
     find.stop();
     QTRY_COMPARE(finished.count(), 1);
     qInfo("Stop of a search stuck on the mount: ended after %lld ms", stopping.elapsed());
-    QVERIFY2(stopping.elapsed() < test::kLongestStallMs, QByteArray::number(stopping.elapsed()));
+    QVERIFY2(stopping.elapsed() < kMountStallLimitMs, QByteArray::number(stopping.elapsed()));
     QCOMPARE(finished.front().front().toBool(), false);
     QVERIFY(!find.running());
     // A new search starts at once, beside the finder still stuck.
@@ -252,7 +257,7 @@ void StalledMountTest::stopEndsASearchStuckOnTheMount() {
     QVERIFY(find.start(request, fs_->slow() + "/"));
     QTRY_COMPARE(finished.count(), 2);
     QCOMPARE(finished.back().front().toBool(), true);
-    QVERIFY2(watch.longest() < test::kLongestStallMs, QByteArray::number(watch.longest()));
+    QVERIFY2(watch.longest() < kMountStallLimitMs, QByteArray::number(watch.longest()));
 }
 
 QTEST_MAIN(StalledMountTest)
