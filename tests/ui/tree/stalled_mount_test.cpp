@@ -29,7 +29,6 @@ namespace {
 // feel from the scheduler's noise on a loaded two-core machine running tests in parallel.
 constexpr qint64 kMountStallLimitMs = 1000;
 
-
 class MountVolume : public tree::VolumeSource {
 public:
     explicit MountVolume(std::string mountPoint) { v_.mountPoint = std::move(mountPoint); }
