@@ -19,16 +19,20 @@ using test::RecordingQuestions;
 using test::runOp;
 using Strings = std::vector<std::string>;
 
-// The trash must never be the real user's (GLib reads these once).
-const bool kHomeSet = [] {
-    static std::string home = [] {
+// The trash must never be the real user's (GLib reads these once). The home goes
+// with the process: every test of this program runs in a process of its own, and
+// each would otherwise leave one behind in /tmp.
+struct TestHome {
+    std::string path;
+    TestHome() {
         char templ[] = "/tmp/arbel-fx-home-XXXXXX";
-        return std::string(::mkdtemp(templ) ? templ : "/tmp");
-    }();
-    ::setenv("HOME", home.c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
-    return true;
-}();
+        if (!::mkdtemp(templ)) std::abort();  // never fall back on a shared folder: it is removed at exit
+        path = templ;
+        ::setenv("HOME", path.c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (path + "/data").c_str(), 1);
+    }
+    ~TestHome() { arbel::test::removeTree(path); }
+} testHome;
 
 TEST(AfterEffects, CopyAddsTheFoldersThatArrivedAndRereadsTheTarget) {
     TempDir t;

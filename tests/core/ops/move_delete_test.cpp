@@ -26,7 +26,8 @@ using test::snapshot;
 // before any test runs.
 std::string makeTestHome() {
     char templ[] = "/tmp/arbel-ops-home-XXXXXX";
-    std::string home = ::mkdtemp(templ) ? templ : "/tmp";
+    if (!::mkdtemp(templ)) std::abort();  // never fall back on /tmp: the home is removed at exit
+    std::string home = templ;
     ::setenv("HOME", home.c_str(), 1);
     ::setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
     return home;
