@@ -62,7 +62,7 @@ int fsGetattr(const char* path, struct stat* st, struct fuse_file_info*) {
 
 int fsReaddir(const char* path, void* buf, fuse_fill_dir_t fill, off_t, struct fuse_file_info*,
               enum fuse_readdir_flags) {
-    self()->enter(path);
+    self()->enter(path, true);
     const Node* dir = find(path);
     if (!dir || !S_ISDIR(dir->mode)) return -ENOENT;
     fill(buf, ".", nullptr, 0, fuse_fill_dir_flags(0));
@@ -171,6 +171,13 @@ StallFs::~StallFs() {
 void StallFs::stall(std::chrono::milliseconds howLong) {
     std::lock_guard lock(mutex_);
     stall_ = howLong;
+    listingsBelow_.clear();
+}
+
+void StallFs::stallListings(std::chrono::milliseconds howLong, std::string below) {
+    std::lock_guard lock(mutex_);
+    stall_ = howLong;
+    listingsBelow_ = std::move(below);
 }
 
 void StallFs::release() {
@@ -182,11 +189,14 @@ void StallFs::release() {
     wake_.notify_all();
 }
 
-void StallFs::enter(const char* path) {
+void StallFs::enter(const char* path, bool listing) {
     if (std::strncmp(path, "/slow", 5) != 0) return;
     ++calls_;
     std::unique_lock lock(mutex_);
     if (stall_.count() <= 0) return;
+    if (!listingsBelow_.empty() &&
+        (!listing || std::string_view(path).substr(0, listingsBelow_.size()) != listingsBelow_))
+        return;
     const uint64_t epoch = epoch_;
     ++waiting_;
     wake_.wait_for(lock, stall_, [&] { return epoch_ != epoch; });

@@ -36,6 +36,9 @@ public:
     // From now on every getattr, readdir, open, read and statfs below /slow waits
     // `how_long` (or until release) before it answers.
     void stall(std::chrono::milliseconds howLong);
+    // The same for the listing (readdir) of the folders whose path in the file system
+    // starts with `below` (such as "/slow/a") only: they can be looked at, not read.
+    void stallListings(std::chrono::milliseconds howLong, std::string below);
     // Answers every waiting call now; calls answer at once again.
     void release();
     // Calls below /slow the file system received, and how many are waiting now.
@@ -44,7 +47,7 @@ public:
     void resetCalls() { calls_ = 0; }
 
     // For the file system's own callbacks.
-    void enter(const char* path);
+    void enter(const char* path, bool listing = false);
 
 private:
     std::string mountPoint_;
@@ -54,6 +57,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::chrono::milliseconds stall_{0};
+    std::string listingsBelow_;  // empty: every call stalls
     uint64_t epoch_ = 0;
     std::atomic<int> calls_{0}, waiting_{0};
 };

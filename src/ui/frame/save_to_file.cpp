@@ -94,9 +94,9 @@ std::string saveWindowToFile(Tmdimain& frame, listing::SaveScope scope) {
     frame.cappything(built->folder);
     const app::QuietActivation was = st.quietActivation;
     st.quietActivation = app::QuietActivation::MaxMe;
-    Tmdiview* viewer = openFileViewer(frame, *written);
+    // The viewer may open later, when the folder is slow to answer.
+    openFileViewer(frame, *written, [](Tmdiview* viewer) { viewer->showMaximized(); });
     st.quietActivation = was;
-    if (viewer) viewer->showMaximized();
     return *written;
 }
 

@@ -181,9 +181,12 @@ void Tmdisubdir::FormCreate() {
         tree::startFolder(frame().config().readString(app::kWindowsSection, "dirload", ""), homeFolder());
     (void)tree_->GoToDir(start);
     if (tree::TreeNode* n = tree_->selected()) {
-        tree_->expandNode(n);
-        view_->setExpanded(model_->indexOf(n), true);
-        view_->scrollTo(model_->indexOf(n));
+        // What lies below the start folder is read the way any expansion is, where
+        // a mount that stopped answering cannot hold the window's creation.
+        const QModelIndex start = model_->indexOf(n);
+        view_->setExpanded(start, true);
+        if (model_->canFetchMore(start)) model_->fetchMore(start);
+        view_->scrollTo(start);
     }
     howmany();
 }

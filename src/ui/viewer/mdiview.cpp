@@ -6,10 +6,14 @@
 #include <QMenu>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <cstdint>
+#include <memory>
 
 #include "core/app/file_system.h"
+#include "core/commands/gates.h"
 #include "core/config/settings.h"
 #include "core/viewer/viewer_rules.h"
+#include "ui/app/bounded_task.h"
 #include "ui/app/message_box.h"
 #include "ui/app/scope_guards.h"
 #include "ui/frame/mdimain.h"
@@ -251,14 +255,55 @@ void Tmdiview::popupAt(QPoint globalPos) {
     PopupMenu1->popup(globalPos);
 }
 
-Tmdiview* openFileViewer(Tmdimain& frame, const std::string& path) {
-    if (!isRegularFile(path)) return nullptr;
+namespace {
+
+Tmdiview* createFileViewer(Tmdimain& frame, const std::string& path, app::QuietActivation quiet) {
     app::AppState& st = frame.state();
+    const app::QuietActivation was = st.quietActivation;
+    st.quietActivation = quiet;
     st.viewerFile = path;
     st.viewerMode = app::ViewerMode::SingleFile;
     auto* v = new Tmdiview(frame, false);
     st.viewerMode = app::ViewerMode::None;
+    st.quietActivation = was;
     return v;
+}
+
+// The auto viewer shows the last selection only: an older question answered late
+// must not replace a newer file. Counted on the interface thread only.
+std::uint64_t followRequests = 0;
+
+}  // namespace
+
+Tmdiview* openFileViewer(Tmdimain& frame, const std::string& path, std::function<void(Tmdiview*)> opened) {
+    // Whether it is a file is asked where a dead mount cannot freeze the windows.
+    // The usual answer comes at once and the viewer is returned; a late one opens
+    // it then, as the caller had asked (activation included); none in time is told.
+    struct Opening {
+        bool returned = false;  // openFileViewer has returned: the answer came late
+        Tmdiview* now = nullptr;
+    };
+    auto opening = std::make_shared<Opening>();
+    const app::QuietActivation quiet = frame.state().quietActivation;
+    QPointer<Tmdimain> self(&frame);
+    runBounded<bool>(
+        &frame, [path] { return isRegularFile(path); },
+        [self, path, quiet, opening, opened = std::move(opened)](std::optional<bool> regular) {
+            if (!self) return;
+            if (!regular) {
+                showMessage(self,
+                            displayPath(path) + QString::fromUtf8(commands::kNotAnswering.data(),
+                                                                  qsizetype(commands::kNotAnswering.size())),
+                            QMessageBox::Warning);
+                return;
+            }
+            if (!*regular) return;
+            Tmdiview* v = createFileViewer(*self, path, quiet);
+            if (!opening->returned) opening->now = v;
+            if (opened) opened(v);
+        });
+    opening->returned = true;
+    return opening->now;
 }
 
 Tmdiview* openAutoViewer(Tmdimain& frame, const std::string& path) {
@@ -281,11 +326,20 @@ Tmdiview* openAutoViewer(Tmdimain& frame, const std::string& path) {
 }
 
 void autoViewerFollow(Tmdimain& frame, const std::string& path) {
-    if (!frame.state().autoViewerOn || !isRegularFile(path)) return;
-    auto* viewer = qobject_cast<Tmdiview*>(frame.autoViewer());
-    if (!viewer) return;
-    frame.state().viewerFile = path;
-    viewer->viewit();
+    if (!frame.state().autoViewerOn || !frame.autoViewer()) return;
+    const std::uint64_t request = ++followRequests;
+    QPointer<Tmdimain> self(&frame);
+    // A file that does not answer in time is not followed, as one that is not a file.
+    runBounded<bool>(
+        &frame, [path] { return isRegularFile(path); },
+        [self, path, request](std::optional<bool> regular) {
+            if (!self || request != followRequests || !regular.value_or(false)) return;
+            if (!self->state().autoViewerOn) return;
+            auto* viewer = qobject_cast<Tmdiview*>(self->autoViewer());
+            if (!viewer) return;
+            self->state().viewerFile = path;
+            viewer->viewit();
+        });
 }
 
 }  // namespace arbel::ui

@@ -5,6 +5,7 @@
 // which the file windows reload through viewit() as their selection moves.
 
 #include <QPointer>
+#include <functional>
 #include <string>
 
 #include "core/viewer/view_mode.h"
@@ -85,12 +86,19 @@ private:
 
 // Opens a viewer window on one file (File Viewer, a double click): ViewerFile and
 // ViewerMode are set around the creation. Nothing when path is not a regular file.
-Tmdiview* openFileViewer(Tmdimain& frame, const std::string& path);
+// Whether it is one is asked off the interface thread: the viewer is returned when
+// the answer comes at once; a later answer opens it then and hands it to `opened`
+// (which also gets a viewer opened at once); a file that does not answer in time
+// is reported and nothing opens.
+Tmdiview* openFileViewer(Tmdimain& frame, const std::string& path,
+                         std::function<void(Tmdiview*)> opened = {});
 // Auto File Viewer: creates the auto viewer showing path (may be empty), or brings
 // the existing one to the front and shows path in it.
 Tmdiview* openAutoViewer(Tmdimain& frame, const std::string& path);
 // A file window's selection moved to `path`: when the auto viewer exists and path
 // is an existing regular file, the auto viewer shows it (without taking the focus).
+// Asked off the interface thread; a newer selection wins over an older one still
+// being asked about, and a file that does not answer in time is not followed.
 void autoViewerFollow(Tmdimain& frame, const std::string& path);
 
 }  // namespace arbel::ui

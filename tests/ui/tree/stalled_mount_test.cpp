@@ -12,12 +12,14 @@
 #include "support/stall_fs.h"
 #include "support/temp_dir.h"
 #include "ui/app/background_job.h"
+#include "ui/frame/mdimain.h"
 #include "ui/lists/file_list.h"
 #include "ui/lists/file_list_view.h"
 #include "ui/search/find_job.h"
 #include "ui/stall_watch.h"
 #include "ui/tree/dir_tree_model.h"
 #include "ui/tree/dir_tree_view.h"
+#include "ui/tree/mdisubdir.h"
 
 using namespace arbel;
 using namespace arbel::ui;
@@ -56,6 +58,7 @@ private slots:
     void init();
     void cleanup();
     void theTreeExpandsAStalledFolderWithoutWaitingAndMarksItUnreadable();
+    void theTreeWindowOpensOnAFolderWhoseSubfoldersStall();
     void aFolderListPaintsAndRefreshesWithoutAskingTheMount();
     void stopEndsAJobStuckOnTheMountAtOnce();
     void stopEndsASearchStuckOnTheMount();
@@ -142,6 +145,40 @@ void StalledMountTest::theTreeExpandsAStalledFolderWithoutWaitingAndMarksItUnrea
     QCOMPARE(core.checkConsistency(), std::vector<std::string>{});
     qInfo("tree expansion on the stalled mount: longest stall %lld ms", watch.longest());
     QVERIFY2(watch.longest() < kMountStallLimitMs, QByteArray::number(watch.longest()));
+}
+
+void StalledMountTest::theTreeWindowOpensOnAFolderWhoseSubfoldersStall() {
+    Tmdimain frame(FrameOptions{tmp_->path() + "/Arbelwin.cfg", false});
+    frame.show();
+    QTRY_VERIFY(!frame.startupPending());
+    frame.config().writeString(app::kWindowsSection, "dirload", fs_->slow());
+    MountVolume volume(fs_->path());
+
+    // The start folder answers; its subfolders can be looked at but not read.
+    // Opening on it, the window is there at once, its start folder open and reading.
+    fs_->stallListings(10s, "/slow/a");
+    test::StallWatch watch;
+    auto* w = new Tmdisubdir(frame, &volume);
+    tree::TreeNode* slow = w->DirTree1().selected();
+    QVERIFY(slow);
+    QCOMPARE(slow->name(), std::string("slow"));
+    DirTreeView* view = w->treeView();
+    const QModelIndex slowIndex = view->dirModel()->indexOf(slow);
+    QVERIFY(view->isExpanded(slowIndex));
+    QTRY_VERIFY(fs_->waiting() > 0);
+    QCOMPARE(view->dirModel()->pendingExpansions(), 1);
+    QTest::keyClick(view, Qt::Key_Down);  // the tree answers meanwhile
+    qInfo("tree window opening on the stalled mount: longest stall %lld ms", watch.longest());
+    QVERIFY2(watch.longest() < kMountStallLimitMs, QByteArray::number(watch.longest()));
+
+    // The answer comes: a (holding x) can be opened, b (empty) cannot.
+    fs_->release();
+    QTRY_COMPARE(view->dirModel()->pendingExpansions(), 0);
+    QCOMPARE(childNames(slow), (std::vector<std::string>{"a", "b"}));
+    QVERIFY(slow->children()[0]->hasPlaceholder());
+    QVERIFY(!slow->children()[1]->hasPlaceholder());
+    QVERIFY(view->isExpanded(slowIndex));
+    frame.state().viewerMode = app::ViewerMode::Closing;
 }
 
 void StalledMountTest::aFolderListPaintsAndRefreshesWithoutAskingTheMount() {
