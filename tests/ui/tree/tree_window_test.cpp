@@ -208,6 +208,9 @@ void TreeWindowTest::closingOnlyMinimises() {
 
 void TreeWindowTest::aClickFeedsTheAutoWindowAfterTheDelayUnlessDoubleClicked() {
     Tmdisubdir* w = openTree();
+    // The start folder's sub-folders arrive from a worker: the clicks below must not
+    // race their arrival.
+    QTRY_COMPARE(w->treeView()->dirModel()->pendingExpansions(), 0);
     auto* autoWindow = new FakeAuto(*frame_);
     frame_->state().autoWindowOpen = true;
     frame_->activateChild(w);
