@@ -11,17 +11,7 @@
 
 namespace arbel {
 
-namespace {
-
-struct LinuxDirent64 {
-    uint64_t d_ino;
-    int64_t d_off;
-    unsigned short d_reclen;
-    unsigned char d_type;
-    char d_name[];
-};
-
-EntryType fromDType(unsigned char t) {
+EntryType entryTypeFromDType(unsigned char t) {
     switch (t) {
         case DT_REG:
             return EntryType::File;
@@ -41,8 +31,6 @@ EntryType fromDType(unsigned char t) {
             return EntryType::Unknown;
     }
 }
-
-}  // namespace
 
 DirHandle::~DirHandle() {
     if (fd_ >= 0) ::close(fd_);
@@ -86,7 +74,7 @@ Status forEachEntry(const DirHandle& dir, const std::function<bool(const RawEntr
             off += d->d_reclen;
             const char* name = d->d_name;
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-            RawEntry e{std::string_view(name, std::strlen(name)), fromDType(d->d_type), d->d_ino};
+            RawEntry e{std::string_view(name, std::strlen(name)), entryTypeFromDType(d->d_type), d->d_ino};
             if (!visit(e)) return {};
         }
     }

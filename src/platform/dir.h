@@ -58,6 +58,16 @@ Result<struct stat> statAt(const DirHandle& dir, std::string_view name, bool fol
 Result<struct stat> statPath(const std::string& path, bool follow);
 
 EntryType entryTypeFromMode(mode_t mode);
+// One record of getdents64 as the kernel lays it out (the C library declares none),
+// and the entry type its d_type names.
+struct LinuxDirent64 {
+    uint64_t d_ino;
+    int64_t d_off;
+    unsigned short d_reclen;
+    unsigned char d_type;
+    char d_name[];
+};
+EntryType entryTypeFromDType(unsigned char dType);
 
 // The process's current folder as the user reached it: $PWD when it names the
 // same folder (so a folder entered through a link keeps the link's path), else

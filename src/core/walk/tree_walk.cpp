@@ -26,35 +26,6 @@ namespace arbel::walk {
 
 namespace {
 
-struct LinuxDirent64 {
-    uint64_t d_ino;
-    int64_t d_off;
-    unsigned short d_reclen;
-    unsigned char d_type;
-    char d_name[];
-};
-
-EntryType fromDType(unsigned char t) {
-    switch (t) {
-        case DT_REG:
-            return EntryType::File;
-        case DT_DIR:
-            return EntryType::Dir;
-        case DT_LNK:
-            return EntryType::Link;
-        case DT_FIFO:
-            return EntryType::Fifo;
-        case DT_SOCK:
-            return EntryType::Socket;
-        case DT_CHR:
-            return EntryType::CharDev;
-        case DT_BLK:
-            return EntryType::BlockDev;
-        default:
-            return EntryType::Unknown;
-    }
-}
-
 constexpr int kDirFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW;
 
 // A folder handle kept open while sub-folders wait to be opened through it.
@@ -330,7 +301,7 @@ struct Walker::Impl {
                 const char* name = d->d_name;
                 if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
                 if (stopped()) return;
-                Entry e{std::string_view(name, std::strlen(name)), fromDType(d->d_type), d->d_ino};
+                Entry e{std::string_view(name, std::strlen(name)), entryTypeFromDType(d->d_type), d->d_ino};
                 if (e.type == EntryType::Unknown) {
                     struct stat st;
                     if (!statEntry(fd, name, STATX_TYPE, false, st)) continue;  // vanished meanwhile
