@@ -20,7 +20,13 @@ struct Probe {
     bool done = false;
     bool ok = false;
     unsigned long fsid = 0;
+    std::chrono::steady_clock::time_point finishedAt;
 };
+
+// An answer that came after its caller gave up is kept this long for the next
+// caller, so a slow volume is seen once it answers instead of being asked again
+// (and waited for again) every time.
+constexpr auto kLateAnswerKept = std::chrono::seconds(5);
 
 std::mutex gMutex;
 std::condition_variable gDone;
@@ -67,9 +73,16 @@ std::vector<VolumeState> probeVolumes(const std::vector<Volume>& volumes, std::c
         for (size_t i = 0; i < volumes.size(); ++i) {
             if (!mayHang(volumes[i])) continue;
             auto it = gProbes.find(volumes[i].mountPoint);
-            if (it != gProbes.end() && !it->second->done) {
-                states[i].timedOut = true;  // still stuck from an earlier probe
-                continue;
+            if (it != gProbes.end()) {
+                const Probe& earlier = *it->second;
+                if (!earlier.done) {
+                    states[i].timedOut = true;  // still stuck from an earlier probe
+                    continue;
+                }
+                const bool fresh = std::chrono::steady_clock::now() - earlier.finishedAt < kLateAnswerKept;
+                if (fresh) states[i] = finished(volumes[i], earlier.ok, earlier.fsid);
+                gProbes.erase(it);
+                if (fresh) continue;
             }
             auto probe = std::make_shared<Probe>();
             gProbes[volumes[i].mountPoint] = probe;
@@ -80,6 +93,7 @@ std::vector<VolumeState> probeVolumes(const std::vector<Volume>& volumes, std::c
                 std::lock_guard guard(gMutex);
                 probe->ok = ok;
                 probe->fsid = ok ? s.f_fsid : 0;
+                probe->finishedAt = std::chrono::steady_clock::now();
                 probe->done = true;
                 gDone.notify_all();
             }).detach();

@@ -114,12 +114,18 @@ inline constexpr uint32_t kUnreadableSerial = 0xFFFFFFFFu;
 
 // statvfs of the mount point, waiting at most `timeout`. Local block devices are read
 // directly; remote and unknown ones on helper threads, all at once, against one
-// deadline. A volume whose earlier probe still hangs answers "unreadable" at once,
-// without a new thread.
+// deadline. A volume whose earlier probe still hangs answers "unreadable" (timedOut)
+// at once, without a new thread; one whose earlier probe answered after its caller
+// gave up answers with that late result, so asking again finds a slow volume as
+// soon as it has answered.
+//
+// The deadline is short: the interface asks this while it starts and on every mount
+// change, and a dead mount must not be felt there. A volume that answers later is
+// picked up by asking again (the tree does, every few seconds, while one is unanswered).
+inline constexpr std::chrono::milliseconds kVolumeAnswerDeadline{150};
 std::vector<VolumeState> probeVolumes(const std::vector<Volume>& volumes,
-                                      std::chrono::milliseconds timeout = std::chrono::milliseconds(700));
-VolumeState probeVolume(const Volume& volume,
-                        std::chrono::milliseconds timeout = std::chrono::milliseconds(700));
+                                      std::chrono::milliseconds timeout = kVolumeAnswerDeadline);
+VolumeState probeVolume(const Volume& volume, std::chrono::milliseconds timeout = kVolumeAnswerDeadline);
 
 // Whether an open folder lies on a pseudo file system (proc, sysfs, cgroup, ...),
 // which recursive work never enters.

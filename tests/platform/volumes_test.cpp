@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
+#include "support/stall_fs.h"
 #include "support/temp_dir.h"
 
 namespace arbel {
@@ -139,6 +143,44 @@ TEST(Volumes, ProbeReadsLocalAndRemoteVolumesAndReportsMissingOnesUnreadable) {
     auto missing = freeSpace(tmp / "missing");
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.error().path, tmp / "missing");
+}
+
+// A mount slower than the probe's deadline: it is reported unanswered while it is
+// asked, never waited for twice, and seen as it is once it has answered.
+TEST(VolumeProbe, ASlowMountIsNotWaitedForTwiceAndIsSeenOnceItAnswers) {
+    if (const std::string why = test::StallFs::unavailableReason(); !why.empty()) GTEST_SKIP() << why;
+    test::TempDir tmp;
+    test::StallFs fs(tmp.makeDir("mnt"));
+    ASSERT_TRUE(fs.mounted());
+    Volume v;
+    v.mountPoint = fs.path();
+    v.type = DriveType::Unknown;
+    ASSERT_TRUE(probeVolume(v).readable);
+
+    fs.stallAll(std::chrono::milliseconds(600));
+    auto clock = std::chrono::steady_clock::now();
+    auto ms = [&] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - clock)
+            .count();
+    };
+    VolumeState first = probeVolume(v);
+    EXPECT_TRUE(first.timedOut);
+    EXPECT_FALSE(first.readable);
+    EXPECT_LT(ms(), 450);
+    clock = std::chrono::steady_clock::now();
+    EXPECT_TRUE(probeVolume(v).timedOut);  // the first is still stuck: not asked again
+    EXPECT_LT(ms(), 100);
+
+    // Its answer comes after the caller gave up; the next caller gets it at once,
+    // where asking again would only time out again on a mount this slow.
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    clock = std::chrono::steady_clock::now();
+    VolumeState late = probeVolume(v);
+    EXPECT_LT(ms(), 100);
+    EXPECT_FALSE(late.timedOut);
+    EXPECT_TRUE(late.readable);
+    EXPECT_NE(late.serial, kUnreadableSerial);
+    fs.release();
 }
 
 }  // namespace

@@ -172,25 +172,35 @@ void StallFs::stall(std::chrono::milliseconds howLong) {
     std::lock_guard lock(mutex_);
     stall_ = howLong;
     listingsBelow_.clear();
+    rootToo_ = false;
+}
+
+void StallFs::stallAll(std::chrono::milliseconds howLong) {
+    std::lock_guard lock(mutex_);
+    stall_ = howLong;
+    listingsBelow_.clear();
+    rootToo_ = true;
 }
 
 void StallFs::stallListings(std::chrono::milliseconds howLong, std::string below) {
     std::lock_guard lock(mutex_);
     stall_ = howLong;
     listingsBelow_ = std::move(below);
+    rootToo_ = false;
 }
 
 void StallFs::release() {
     {
         std::lock_guard lock(mutex_);
         stall_ = std::chrono::milliseconds(0);
+        rootToo_ = false;
         ++epoch_;
     }
     wake_.notify_all();
 }
 
 void StallFs::enter(const char* path, bool listing) {
-    if (std::strncmp(path, "/slow", 5) != 0) return;
+    if (std::strncmp(path, "/slow", 5) != 0 && !rootToo_) return;
     ++calls_;
     std::unique_lock lock(mutex_);
     if (stall_.count() <= 0) return;

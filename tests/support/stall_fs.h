@@ -8,7 +8,8 @@
 //             /slow/b/
 //             /slow/notes.txt   "hello\n"
 //             /slow/tool        a program (mode 0755)
-// The root itself never stalls, so the mount can always be looked at and taken down.
+// The root itself stalls only when asked (stallAll): the mount can be looked at and
+// taken down otherwise.
 
 #include <atomic>
 #include <chrono>
@@ -36,6 +37,8 @@ public:
     // From now on every getattr, readdir, open, read and statfs below /slow waits
     // `how_long` (or until release) before it answers.
     void stall(std::chrono::milliseconds howLong);
+    // The same for every call, the root's too: a mount that is dead as a whole.
+    void stallAll(std::chrono::milliseconds howLong);
     // The same for the listing (readdir) of the folders whose path in the file system
     // starts with `below` (such as "/slow/a") only: they can be looked at, not read.
     void stallListings(std::chrono::milliseconds howLong, std::string below);
@@ -58,6 +61,7 @@ private:
     std::condition_variable wake_;
     std::chrono::milliseconds stall_{0};
     std::string listingsBelow_;  // empty: every call stalls
+    std::atomic<bool> rootToo_{false};
     uint64_t epoch_ = 0;
     std::atomic<int> calls_{0}, waiting_{0};
 };

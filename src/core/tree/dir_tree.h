@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -174,6 +175,11 @@ public:
     bool deviceChanged();
     bool checkDrives();
     void checkMedia();
+    // Volumes whose reading did not answer in time (a slow or dead mount) are shown
+    // unreadable; asking again, which never waits on one still stuck, shows each
+    // that has answered meanwhile as it is. Returns whether any changed.
+    bool hasUnansweredVolumes() const { return !unanswered_.empty(); }
+    bool recheckUnansweredVolumes();
 
     // Expanding by levels. collapseAll: node expanded then collapsed with every descendant.
     void collapseAll(TreeNode* node);
@@ -222,6 +228,7 @@ private:
     void renumber(TreeNode* parent, size_t from);
     void forgetNode(TreeNode* node);  // OnDeleteItem and dangling pointers, for a subtree
     void refreshVolume(size_t index, const VolumeState& state);
+    void noteAnswer(const std::string& mountPoint, const VolumeState& state);
     void rebuildVolumeParents(const std::vector<Volume>& shown);
     Volume& volumeAt(size_t index) const { return roots_[index]->volume_->volume; }
     std::vector<Volume> shownVolumes() const;
@@ -246,6 +253,7 @@ private:
     // DriveDirs and DriveSerials, keyed by mount point.
     std::map<std::string, std::string> driveDirs_;
     std::map<std::string, uint32_t> driveSerials_;
+    std::set<std::string> unanswered_;  // mount points whose last probe timed out
     // Folders (node form) that hold a volume's mount point, with those names: the
     // mount point is listed once, as a volume, never again inside its parent.
     std::map<std::string, std::vector<std::string>> volumeParents_;

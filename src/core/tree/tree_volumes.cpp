@@ -57,6 +57,7 @@ void TDirTree::addVolumeNode(const Volume& volume, const VolumeState& state, siz
     renumber(nullptr, at);
     notifyEndInsert();
     driveSerials_[volume.mountPoint] = state.serial;
+    noteAnswer(volume.mountPoint, state);
     driveDirs_.emplace(volume.mountPoint, addSlash(volume.mountPoint));
     // Local disks are checked for subfolders; removable media, optical discs and
     // anything under FastLoad only get a placeholder, so they are not touched.
@@ -89,6 +90,7 @@ void TDirTree::refreshVolume(size_t index, const VolumeState& state) {
     setExpandedNotify(node, false);
     node->volume_->caption = volumeCaption(node->volume_->volume, state.readable);
     driveSerials_[node->volume_->volume.mountPoint] = state.serial;
+    noteAnswer(node->volume_->volume.mountPoint, state);
     if (observer_ && !resetting_) observer_->nodeChanged(node);
     if (state.readable) setPlaceholder(node, true);
     (void)moved;
@@ -142,6 +144,7 @@ void TDirTree::readDrives() {
     resetting_ = true;
     for (auto& r : roots_) forgetNode(r.get());
     roots_.clear();
+    unanswered_.clear();
     selected_ = nullptr;
     dropTarget_ = nullptr;
 
@@ -244,6 +247,41 @@ bool TDirTree::deviceChanged() {
     if (!changed) checkMedia();
     ++changeLock_;
     if (selected_) selectionChangedTo(selected_);
+    return changed;
+}
+
+void TDirTree::noteAnswer(const std::string& mountPoint, const VolumeState& state) {
+    if (state.timedOut)
+        unanswered_.insert(mountPoint);
+    else
+        unanswered_.erase(mountPoint);
+}
+
+bool TDirTree::recheckUnansweredVolumes() {
+    if (unanswered_.empty()) return false;
+    std::vector<size_t> rows;
+    std::vector<Volume> asked;
+    std::set<std::string> shown;
+    for (size_t i = 0; i < roots_.size(); ++i) {
+        const Volume& v = volumeAt(i);
+        shown.insert(v.mountPoint);
+        if (!unanswered_.count(v.mountPoint)) continue;
+        rows.push_back(i);
+        asked.push_back(v);
+    }
+    std::erase_if(unanswered_, [&](const std::string& mp) { return !shown.count(mp); });  // gone meanwhile
+    if (asked.empty()) return false;
+    const auto states = volumeSource_->probe(asked);
+    bool changed = false, selectionOnIt = false;
+    for (size_t k = 0; k < rows.size(); ++k) {
+        if (states[k].timedOut) continue;
+        TreeNode* volumeNode = roots_[rows[k]].get();
+        selectionOnIt = selectionOnIt || (selected_ && selected_->isWithin(volumeNode));
+        refreshVolume(rows[k], states[k]);
+        changed = true;
+    }
+    // Whoever follows the selection sees the volume it stands on answer.
+    if (selectionOnIt) selectionChangedTo(selected_);
     return changed;
 }
 

@@ -98,11 +98,25 @@ Tmdisubdir::Tmdisubdir(Tmdimain& frame, tree::VolumeSource* volumes)
     connect(notifier, &MountNotifier::mountsChanged, this, [this] {
         tree_->deviceChanged();
         howmany();
+        watchUnansweredVolumes();
+    });
+    recheck_.setInterval(2000);
+    connect(&recheck_, &QTimer::timeout, this, [this] {
+        if (tree_->recheckUnansweredVolumes()) howmany();
+        watchUnansweredVolumes();
     });
 
     updateCaption();
     FormCreate();
     finishCreation();
+    watchUnansweredVolumes();
+}
+
+void Tmdisubdir::watchUnansweredVolumes() {
+    if (!tree_->hasUnansweredVolumes())
+        recheck_.stop();
+    else if (!recheck_.isActive())
+        recheck_.start();
 }
 
 Tmdisubdir::~Tmdisubdir() {
@@ -219,6 +233,7 @@ void Tmdisubdir::refreshWindow(app::RefreshSignal, const std::string&) {
     tree_->RefreshTree();
     if (tree::TreeNode* n = tree_->selected()) view_->scrollTo(model_->indexOf(n));
     howmany();
+    watchUnansweredVolumes();
 }
 
 void Tmdisubdir::closeEvent(QCloseEvent* event) {
@@ -245,6 +260,7 @@ void Tmdisubdir::ActivateForm() {
 // ---------------------------------------------------------------- clicks and timers
 
 void Tmdisubdir::dirtree1Change() {
+    watchUnansweredVolumes();  // the selection's medium check may have timed out
     emit folderSelected(folderBytes());
     const app::AppState& st = frame().state();
     if (st.rightButtonPopup || st.pendingUpdate == app::RefreshSignal::Lowercase) return;

@@ -110,6 +110,8 @@ private:
     QTimer Timer1;  // right button held: context menu
     QTimer Timer2;  // single click settled: auto-folder window
     QTimer countLater_;
+    QTimer recheck_;  // a volume did not answer in time: asked again until it does
+    void watchUnansweredVolumes();
     bool autoUpdatePending_ = false;
     bool lastHitItem_ = false;  // the last press hit a folder
     QPoint rightPressAt_;

@@ -381,9 +381,20 @@ TEST_F(TreeTest, AnUnreachableNetworkVolumeIsNeverTouched) {
     EXPECT_TRUE(tree.volumePresent(tree.roots()[0].get()));
     tree.expandNode(tree.roots()[1].get());
     EXPECT_EQ(tree.roots()[1]->rowCount(), 0);
-    // The server answers again: a new serial, so the volume is read afresh.
+    // Asked again while the server still does not answer: nothing changes.
+    EXPECT_TRUE(tree.hasUnansweredVolumes());
+    EXPECT_FALSE(tree.recheckUnansweredVolumes());
+    // The server answers again: a new serial, so the volume is read afresh; the
+    // selection elsewhere is not disturbed.
+    int changes = 0;
+    tree.OnChange = [&](TreeNode*) { ++changes; };
     volumes.states[tmp / "vols/net"] = VolumeState{true, 5, false};
-    tree.checkMedia();
+    EXPECT_TRUE(tree.recheckUnansweredVolumes());
+    EXPECT_FALSE(tree.hasUnansweredVolumes());
+    EXPECT_FALSE(tree.recheckUnansweredVolumes());
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(tree.SelectedDir(), path("vols/local"));
+    EXPECT_EQ(tree.nodeText(tree.roots()[1].get()), "server:/export");
     EXPECT_TRUE(tree.volumePresent(tree.roots()[1].get()));
     EXPECT_TRUE(tree.roots()[1]->hasPlaceholder());
     tree.expandNode(tree.roots()[1].get());
