@@ -161,6 +161,13 @@ bool DirTreeModel::isUnreadable(const QModelIndex& index) const {
     return node && unreadable_.contains(reinterpret_cast<quintptr>(node));
 }
 
+bool DirTreeModel::isReading(const QModelIndex& index) const {
+    if (!index.isValid() || expanding_.empty()) return false;
+    const quintptr key = isPlaceholder(index) ? (index.internalId() & ~kPlaceholderBit)
+                                              : reinterpret_cast<quintptr>(nodeOf(index));
+    return expanding_.count(key) != 0;
+}
+
 void DirTreeModel::forgetUnreadable(const QModelIndex& index) {
     tree::TreeNode* node = nodeOf(index);
     if (node && unreadable_.remove(reinterpret_cast<quintptr>(node))) placeholderChanged(index);

@@ -61,6 +61,8 @@ public:
     // Expansions whose reading still runs.
     int pendingExpansions() const { return int(expanding_.size()); }
     bool isUnreadable(const QModelIndex& index) const;
+    // A node whose expansion is being read, or the "reading…" row below it.
+    bool isReading(const QModelIndex& index) const;
     // The view collapsed the node: an unreadable mark goes, so expanding retries.
     void forgetUnreadable(const QModelIndex& index);
     static QString readingText();

@@ -1,6 +1,7 @@
 #include "ui/tree/dir_tree_view.h"
 
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -27,6 +28,11 @@ DirTreeView::DirTreeView(DirTreeModel* model, QWidget* parent) : FileItemView(pa
         return paths;
     };
     header()->setStretchLastSection(true);
+    setMouseTracking(true);
+    // An expansion that starts or ends under a still mouse changes the cursor too.
+    connect(model, &QAbstractItemModel::dataChanged, this, &DirTreeView::updateBusyCursor);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &DirTreeView::updateBusyCursor);
+    connect(model, &QAbstractItemModel::modelReset, this, &DirTreeView::updateBusyCursor);
 
     connect(model_, &DirTreeModel::coreSelectionChanged, this, &DirTreeView::onCoreSelection);
     connect(model_, &DirTreeModel::coreExpandedChanged, this, &DirTreeView::onCoreExpanded);
@@ -78,6 +84,25 @@ void DirTreeView::currentChanged(const QModelIndex& current, const QModelIndex& 
     core().select(node);
     syncing_ = false;
     if (core().selected() != node) onCoreSelection(model_->indexOf(core().selected()));
+}
+
+void DirTreeView::mouseMoveEvent(QMouseEvent* event) {
+    FileItemView::mouseMoveEvent(event);
+    updateBusyCursor();
+}
+
+void DirTreeView::leaveEvent(QEvent* event) {
+    FileItemView::leaveEvent(event);
+    viewport()->unsetCursor();
+}
+
+void DirTreeView::updateBusyCursor() {
+    const QPoint at = viewport()->mapFromGlobal(QCursor::pos());
+    const bool busy = viewport()->rect().contains(at) && model_->isReading(indexAt(at));
+    if (busy)
+        viewport()->setCursor(Qt::BusyCursor);
+    else if (viewport()->testAttribute(Qt::WA_SetCursor))
+        viewport()->unsetCursor();
 }
 
 void DirTreeView::mousePressEvent(QMouseEvent* event) {

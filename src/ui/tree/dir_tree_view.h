@@ -42,10 +42,15 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     void onCoreSelection(const QModelIndex& index);
     void onCoreExpanded(const QModelIndex& index, bool expanded);
+    // The busy cursor shows over a folder being read (and its "reading…" row) only:
+    // the rest of the tree, and every other window, answers meanwhile.
+    void updateBusyCursor();
 
     DirTreeModel* model_;
     bool syncing_ = false;  // the change comes from the core: do not hand it back

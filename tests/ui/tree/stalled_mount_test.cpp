@@ -111,10 +111,19 @@ void StalledMountTest::theTreeExpandsAStalledFolderWithoutWaitingAndMarksItUnrea
     const QModelIndex slowIndex = model.indexOf(slow);
     view.expand(slowIndex);
     QTRY_COMPARE(model.index(0, 0, slowIndex).data().toString(), DirTreeModel::readingText());
+    // Busy over the folder being read only.
+    const QPoint readingRow = view.visualRect(model.index(0, 0, slowIndex)).center();
+    QTest::mouseMove(view.viewport(), readingRow);
+    QTRY_COMPARE(view.viewport()->cursor().shape(), Qt::BusyCursor);
+    QTest::mouseMove(view.viewport(), view.visualRect(model.indexOf(root)).center());
+    QTRY_COMPARE(view.viewport()->cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseMove(view.viewport(), readingRow);
+    QTRY_COMPARE(view.viewport()->cursor().shape(), Qt::BusyCursor);
     view.setCurrentIndex(slowIndex);
     QTest::keyClick(&view, Qt::Key_Up);
     QCOMPARE(view.currentIndex(), model.indexOf(root));
     QTRY_COMPARE(model.index(0, 0, slowIndex).data().toString(), DirTreeModel::unreadableText());
+    QCOMPARE(view.viewport()->cursor().shape(), Qt::ArrowCursor);  // given up: no longer busy
     QVERIFY(model.isUnreadable(slowIndex));
     QVERIFY(view.isExpanded(slowIndex));
     QCOMPARE(model.pendingExpansions(), 0);
