@@ -133,6 +133,16 @@ Status TDirTree::GoToDir(std::string_view path) {
     return {};
 }
 
+bool TDirTree::selectLoaded(std::string_view path) {
+    TreeNode* node = FindNode(path);
+    if (!node) return false;
+    std::vector<TreeNode*> ancestors;
+    for (TreeNode* a = node->parent_; a; a = a->parent_) ancestors.push_back(a);
+    for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it) setExpandedNotify(*it, true);
+    select(node);
+    return true;
+}
+
 void TDirTree::load() {
     readDrives();
     std::string start = initialDirectory_;

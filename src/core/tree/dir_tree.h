@@ -123,6 +123,10 @@ public:
     // ---- the program's operations
     std::string SelectedDir() const;  // node form, or "?" when nothing is selected
     Status GoToDir(std::string_view path);
+    // Selects the folder when the tree already holds it, making it visible, without
+    // asking the disk (the folder was just shown by a window, so it is known to be
+    // there). False when the tree does not hold it: GoToDir reads the path then.
+    bool selectLoaded(std::string_view path);
     std::string DropTargetDir() const;
     void setDropTarget(TreeNode* node) { dropTarget_ = node; }
     TreeNode* FindNode(std::string_view path) const;  // never reads the disk

@@ -115,7 +115,11 @@ ChildWindow* openFolderWindowQuietly(Tmdimain& frame, const std::string& folder)
 }
 
 void treeSelectFolder(Tmdimain& frame, const std::string& folder) {
-    if (Tmdisubdir* tree = treeTarget(frame)) (void)tree->DirTree1().GoToDir(folder);
+    Tmdisubdir* tree = treeTarget(frame);
+    if (!tree) return;
+    // Usually the tree holds the folder already (it was opened from there); reading
+    // the path again would wait on a mount that has stopped answering.
+    if (!tree->DirTree1().selectLoaded(folder)) (void)tree->DirTree1().GoToDir(folder);
 }
 
 void treeFolderRenamed(Tmdimain& frame, const std::string& oldPath, const std::string& newName) {

@@ -8,7 +8,9 @@ namespace arbel::ui {
 Tmdisublist::Tmdisublist(Tmdimain& frame, std::string folder) : FileWindow(frame, app::ActiveKind::List) {
     applyStoredSettings(config::keys::ListStyle, config::keys::ListFolder);
     setShownPath(folder);
-    if (isFolder(folder)) updateWith(frame.state().pendingUpdate);
+    // The read runs on a worker, which is also where a folder that is gone, or on a
+    // mount that stopped answering, shows as such: nothing is asked here.
+    updateWith(frame.state().pendingUpdate);
     finishCreation();
 }
 

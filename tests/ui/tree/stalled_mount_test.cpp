@@ -10,9 +10,11 @@
 #include <chrono>
 #include <memory>
 
+#include "core/commands/gates.h"
 #include "support/stall_fs.h"
 #include "support/temp_dir.h"
 #include "ui/app/background_job.h"
+#include "ui/app/message_box.h"
 #include "ui/frame/mdimain.h"
 #include "ui/lists/file_list.h"
 #include "ui/lists/file_list_view.h"
@@ -64,6 +66,7 @@ private slots:
     void stopEndsAJobStuckOnTheMountAtOnce();
     void stopEndsASearchStuckOnTheMount();
     void aStartWithTheMountDeadIsNotHeldUpAndShowsTheVolumeOnceItAnswers();
+    void openingAndFollowingAStalledFolderKeepsTheWindowsAnswering();
 
 private:
     std::unique_ptr<test::TempDir> tmp_;
@@ -356,6 +359,53 @@ void StalledMountTest::aStartWithTheMountDeadIsNotHeldUpAndShowsTheVolumeOnceItA
     const QString liveCaption = w->treeView()->dirModel()->indexOf(volume).data().toString();
     QVERIFY2(!liveCaption.startsWith('('), qPrintable(liveCaption));
     QVERIFY(volume->hasPlaceholder());  // it can be opened now
+}
+
+void StalledMountTest::openingAndFollowingAStalledFolderKeepsTheWindowsAnswering() {
+    Tmdimain frame(FrameOptions{tmp_->path() + "/Arbelwin.cfg", false});
+    frame.show();
+    QTRY_VERIFY(!frame.startupPending());
+    QStringList messages;
+    MessageInterceptor before = setMessageInterceptor([&](const MessageRequest& r) {
+        messages << r.text;
+        return QMessageBox::Ok;
+    });
+    struct Restore {
+        MessageInterceptor previous;
+        ~Restore() { setMessageInterceptor(previous); }
+    } restore{before};
+    frame.config().writeString(app::kWindowsSection, "dirload", fs_->path());
+    MountVolume volume(fs_->path());
+    auto* w = new Tmdisubdir(frame, &volume);
+    DirTreeView* view = w->treeView();
+    QTRY_COMPARE(view->dirModel()->pendingExpansions(), 0);
+    frame.AutoDirectory1Click();
+    QTRY_VERIFY(frame.currentOf(app::ActiveKind::Auto));
+    frame.activateChild(w);
+    view->setFocus();
+
+    // The mount stops answering. The auto window follows the tree onto its folder,
+    // and Enter opens it: both ask the mount, neither holds the windows.
+    fs_->stall(10s);
+    test::StallWatch watch;
+    QTest::keyClick(view, Qt::Key_Down);
+    QCOMPARE(w->selectedFolder(), fs_->slow());
+    QTRY_VERIFY(fs_->waiting() > 0);
+    QTest::keyClick(view, Qt::Key_Return);
+    QTest::keyClick(view, Qt::Key_Up);  // the tree answers meanwhile
+    QCOMPARE(w->selectedFolder(), fs_->path());
+    // Enter on a tree folder opens a folder window on it at once; its list is read
+    // where the stall cannot reach the windows.
+    QList<ChildWindow*> opened;
+    for (ChildWindow* c : frame.windowsShowingFolder(fs_->slow()))
+        if (c->kind() == app::ActiveKind::List) opened << c;
+    QCOMPARE(opened.size(), 1);
+    QTest::qWait(300);
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('|')));
+    qInfo("opening and following a stalled folder: longest stall %lld ms", watch.longest());
+    QVERIFY2(watch.longest() < kMountStallLimitMs, QByteArray::number(watch.longest()));
+    fs_->release();
+    QTRY_COMPARE(fs_->waiting(), 0);
 }
 
 QTEST_MAIN(StalledMountTest)
