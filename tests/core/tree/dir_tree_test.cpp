@@ -4,6 +4,8 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "support/mounts.h"
 #include "tree_fixture.h"
 
@@ -149,6 +151,20 @@ TEST_F(TreeTest, GoToDirReadsAlongThePathAndFallsBackToTheRootForVanishedPaths) 
     ASSERT_TRUE(tree.GoToDir(tmp / "a/b").ok());
     ASSERT_TRUE(tree.GoToDir("/").ok());
     EXPECT_EQ(tree.SelectedDir(), path("a/b"));
+
+    // Selecting a folder the tree holds asks nothing of the disk: one removed behind
+    // its back is still selected (GoToDir would fall back), and its collapsed
+    // ancestors are opened to show it; one the tree does not hold is left to GoToDir.
+    tree.collapseAll(tree.FindNode(path("a")));
+    std::filesystem::remove_all(tmp / "a/b/c");
+    changes = 0;
+    EXPECT_TRUE(tree.selectLoaded(tmp / "a/b/c/d"));
+    EXPECT_EQ(tree.SelectedDir(), path("a/b/c/d"));
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(tree.FindNode(path("a"))->expanded());
+    EXPECT_TRUE(shadow.expanded[tree.FindNode(path("a/b/c"))]);
+    EXPECT_FALSE(tree.selectLoaded(tmp / "a/x/none"));
+    EXPECT_EQ(tree.SelectedDir(), path("a/b/c/d"));
 }
 
 TEST_F(TreeTest, FindNodeUsesOnlyWhatIsLoadedAndComparesExactly) {
